@@ -1,0 +1,82 @@
+// Program end, runtime errors and the error log.
+#include "runtime/frame/program.h"
+
+#include <cstdio>    // Required for: FILE, fopen, fwrite
+#include <cstdlib>   // Required for: std::exit, getenv
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct ShutdownStep {
+    std::string name;
+    std::function<void()> run;
+};
+
+struct ProgramState {
+    Number endCode = 0;
+    std::vector<ShutdownStep> steps;
+    std::function<void()> endHook;
+};
+
+ProgramState& State() {
+    static ProgramState state;
+    return state;
+}
+
+}  // namespace
+
+Number RaiseRuntimeError(Number code) {
+    State().endCode = code;
+    return code;
+}
+
+Number GetEndCode() { return State().endCode; }
+void SetEndCode(Number code) { State().endCode = code; }
+
+void AddShutdownStep(const std::string& name, std::function<void()> step) {
+    for (auto& s : State().steps) {
+        if (s.name == name) {
+            s.run = std::move(step);
+            return;
+        }
+    }
+    State().steps.push_back({name, std::move(step)});
+}
+
+void RunShutdownSteps() {
+    // Copy first: a step may register or replace steps while it runs.
+    const auto steps = State().steps;
+    for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+        if (it->run) it->run();
+    }
+}
+
+void SetEndHook(std::function<void()> hook) { State().endHook = std::move(hook); }
+
+void EndProgram() {
+    RunShutdownSteps();
+    if (State().endHook) {
+        State().endHook();
+    }
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+std::string ErrorLogPath() {
+    std::string dir;
+    if (const char* t = std::getenv("TMPDIR"); t && *t) dir = t;
+    else dir = "/tmp";
+    if (dir.back() != '/') dir += '/';
+    return dir + "ErrorLog.txt";
+}
+
+void AppendErrorLog(const StrValue& text) {
+    FILE* f = std::fopen(ErrorLogPath().c_str(), "ab");
+    if (!f) return;
+    std::fwrite(text.CText(), 1, text.Length(), f);
+    std::fwrite("\r\n", 1, 2, f);
+    std::fclose(f);
+}
+
+void DeleteErrorLog() { std::remove(ErrorLogPath().c_str()); }

@@ -1,0 +1,48 @@
+// Program end, runtime errors and the error log.
+//
+// Leaving the program always goes through EndProgram, which runs the registered
+// shutdown steps (write-back of the INI document and the line file, release of the
+// window and devices) and then ends the process. Tests replace the final exit with
+// a hook that throws, so they can assert that an action ends the program.
+//
+// Dependencies: strvalue.
+#pragma once
+
+#include <functional>   // Required for: std::function
+#include <string>
+
+#include "runtime/frame/strvalue.h"   // Required for: Number, StrValue
+
+// End codes recorded by RaiseRuntimeError.
+enum EndCode : int {
+    kEndFileNotLoadable = 3,
+    kEndStorageMissing = 7,
+    kEndArrayEmpty = 8,
+    kEndIndexOutOfRange = 9,
+};
+
+// Records the code in the end record and returns it.
+Number RaiseRuntimeError(Number code);
+// The end record: the last code recorded (0 after the entry and after a quit key).
+Number GetEndCode();
+void SetEndCode(Number code);
+
+// Runs the shutdown steps (latest first) and leaves the process; never returns.
+[[noreturn]] void EndProgram();
+
+// Registers a step for EndProgram and normal exit; steps with the same name replace
+// each other, so a module can register itself more than once safely.
+void AddShutdownStep(const std::string& name, std::function<void()> step);
+// Runs every registered step once (latest first). EndProgram calls it; so does a
+// normal return from the entry.
+void RunShutdownSteps();
+
+// Replaces the final process exit. The hook must not return (tests throw from it);
+// an empty function restores the real exit.
+void SetEndHook(std::function<void()> hook);
+
+// The error log: "ErrorLog.txt" in the temporary directory ($TMPDIR or /tmp).
+std::string ErrorLogPath();
+// Appends the text and CR LF; a log that cannot be opened drops the line.
+void AppendErrorLog(const StrValue& text);
+void DeleteErrorLog();

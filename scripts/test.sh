@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Zentrovel and runs every test, under a virtual X server when there is no display.
+# Usage: test.sh [--sanitize]   (--sanitize: AddressSanitizer + UndefinedBehaviorSanitizer build)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+bash "$root/scripts/deps.sh" test
+bash "$root/scripts/build.sh" "$@"
+dir=$root/build; [ "${1:-}" = --sanitize ] && dir=$root/build-asan
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export XDG_CACHE_HOME=$scratch/cache XDG_DATA_HOME=$scratch/data XDG_CONFIG_HOME=$scratch/config
+export MESA_SHADER_CACHE_DISABLE=true ZENTROVEL_AUTOMATED=1 DBUS_SESSION_BUS_ADDRESS=disabled:
+export TMPDIR=$scratch
+cd "$dir"
+xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$(nproc)"

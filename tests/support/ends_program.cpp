@@ -1,0 +1,7 @@
+#include "tests/support/ends_program.h"
+
+CatchProgramEnd::CatchProgramEnd() {
+    SetEndHook([] { throw ProgramEnded{static_cast<int>(GetEndCode())}; });
+}
+
+CatchProgramEnd::~CatchProgramEnd() { SetEndHook({}); }
