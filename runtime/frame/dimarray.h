@@ -108,16 +108,14 @@ public:
                Number i6 = 0, Number i7 = 0) {
         const Number in[8] = {i0, i1, i2, i3, i4, i5, i6, i7};
         if (dims_[0] == 0) dimarray_detail::Fail(kEndArrayEmpty);
+        if (!elements_) dimarray_detail::Fail(kEndIndexOutOfRange);
         int64_t offset = 0;
         for (int k = 0; k < 8; ++k) {
-            // NaN fails here too.
-            if (!(in[k] >= 0) || !elements_) dimarray_detail::Fail(kEndIndexOutOfRange);
-        }
-        for (int k = 0; k < 8; ++k) {
-            // An unused dimension holds exactly one index, 0; anything more would leave the storage.
+            // An unused dimension holds exactly one index, 0; anything more would leave the
+            // storage. The untruncated index is compared, and NaN fails too.
             const Number limit = dims_[k] != 0 ? dims_[k] : 1;
-            if (in[k] >= limit) dimarray_detail::Fail(kEndIndexOutOfRange);
-            offset += int64_t(ToInt(in[k])) * strides_[k];
+            if (!(in[k] >= 0 && in[k] < limit)) dimarray_detail::Fail(kEndIndexOutOfRange);
+            offset += static_cast<int64_t>(in[k]) * strides_[k];
         }
         return elements_[offset];
     }

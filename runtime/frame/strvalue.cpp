@@ -227,7 +227,8 @@ Number TextLength(const StrValue& text) { return text.Length(); }
 StrValue MidText(const StrValue& text, Number start, Number count) {
     StrValue result;
     const Number length = text.Length();
-    if (ToInt(count + start) > length) count = length - start;
+    // Compared untruncated, so a huge count cannot wrap to a negative one.
+    if (std::trunc(count + start) > length) count = length - start;
     if (count <= 0 || start > length || start < 0) return result;
     const int32_t from = ToInt(start);
     const int32_t n = ToInt(count);
