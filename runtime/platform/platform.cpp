@@ -1,0 +1,92 @@
+// Platform selection, key latching and the US layout table shared by both backends.
+#include "runtime/platform/platform.h"
+
+namespace {
+
+struct PlatformChoice {
+    Platform* current = nullptr;
+};
+
+PlatformChoice& Choice() {
+    static PlatformChoice choice;
+    return choice;
+}
+
+struct LayoutKey {
+    int scan;
+    char plain;
+    char shifted;
+};
+
+// The US layout's printable keys; the system layout overrides these once it is known.
+constexpr LayoutKey kUsLayout[] = {
+    {kKey1, '1', '!'}, {kKey2, '2', '@'}, {kKey3, '3', '#'}, {kKey4, '4', '$'},
+    {kKey5, '5', '%'}, {kKey6, '6', '^'}, {kKey7, '7', '&'}, {kKey8, '8', '*'},
+    {kKey9, '9', '('}, {kKey0, '0', ')'}, {kKeyMinus, '-', '_'}, {kKeyEquals, '=', '+'},
+    {kKeyQ, 'q', 'Q'}, {kKeyW, 'w', 'W'}, {kKeyE, 'e', 'E'}, {kKeyR, 'r', 'R'},
+    {kKeyT, 't', 'T'}, {kKeyY, 'y', 'Y'}, {kKeyU, 'u', 'U'}, {kKeyI, 'i', 'I'},
+    {kKeyO, 'o', 'O'}, {kKeyP, 'p', 'P'}, {kKeyLBracket, '[', '{'}, {kKeyRBracket, ']', '}'},
+    {kKeyA, 'a', 'A'}, {kKeyS, 's', 'S'}, {kKeyD, 'd', 'D'}, {kKeyF, 'f', 'F'},
+    {kKeyG, 'g', 'G'}, {kKeyH, 'h', 'H'}, {kKeyJ, 'j', 'J'}, {kKeyK, 'k', 'K'},
+    {kKeyL, 'l', 'L'}, {kKeySemicolon, ';', ':'}, {kKeyApostrophe, '\'', '"'},
+    {kKeyGrave, '`', '~'}, {kKeyBackslash, '\\', '|'},
+    {kKeyZ, 'z', 'Z'}, {kKeyX, 'x', 'X'}, {kKeyC, 'c', 'C'}, {kKeyV, 'v', 'V'},
+    {kKeyB, 'b', 'B'}, {kKeyN, 'n', 'N'}, {kKeyM, 'm', 'M'}, {kKeyComma, ',', '<'},
+    {kKeyPeriod, '.', '>'}, {kKeySlash, '/', '?'}, {kKeySpace, ' ', ' '},
+    {kKeyMultiply, '*', '*'}, {kKeySubtract, '-', '-'}, {kKeyAdd, '+', '+'},
+    {kKeyNumpad7, '7', '7'}, {kKeyNumpad8, '8', '8'}, {kKeyNumpad9, '9', '9'},
+    {kKeyNumpad4, '4', '4'}, {kKeyNumpad5, '5', '5'}, {kKeyNumpad6, '6', '6'},
+    {kKeyNumpad1, '1', '1'}, {kKeyNumpad2, '2', '2'}, {kKeyNumpad3, '3', '3'},
+    {kKeyNumpad0, '0', '0'}, {kKeyDecimal, '.', '.'}, {kKeyDivide, '/', '/'},
+};
+
+}  // namespace
+
+void UsePlatform(Platform* platform) { Choice().current = platform; }
+
+Platform& GetPlatform() {
+    return Choice().current ? *Choice().current : SdlPlatform();
+}
+
+int UsLayoutChar(int scan, bool shift) {
+    for (const auto& k : kUsLayout) {
+        if (k.scan == scan) return shift ? k.shifted : k.plain;
+    }
+    return 0;
+}
+
+bool UsLayoutKeyFor(int c, int& scan, bool& shift) {
+    for (const auto& k : kUsLayout) {
+        // Main-block keys come first in the table, so digits map to the top row.
+        if (k.plain == c) { scan = k.scan; shift = false; return true; }
+        if (k.shifted == c) { scan = k.scan; shift = true; return true; }
+    }
+    return false;
+}
+
+void KeyLatch::Press(int code) {
+    if (code < 0 || code >= kCount) return;
+    down_[code] = true;
+    pressedSincePoll_[code] = true;
+}
+
+void KeyLatch::Release(int code) {
+    if (code < 0 || code >= kCount) return;
+    down_[code] = false;
+}
+
+void KeyLatch::FramePoll() {
+    tapped_ = pressedSincePoll_;
+    pressedSincePoll_.fill(false);
+}
+
+bool KeyLatch::IsDown(int code) const {
+    if (code < 0 || code >= kCount) return false;
+    return down_[code] || tapped_[code];
+}
+
+void KeyLatch::Clear() {
+    down_.fill(false);
+    pressedSincePoll_.fill(false);
+    tapped_.fill(false);
+}

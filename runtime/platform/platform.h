@@ -1,0 +1,146 @@
+// Platform: the one door to the window system, OpenGL context, input devices and clock.
+//
+// Two implementations sit behind this interface: the SDL2 one (sdl_platform.cpp, the
+// only file that includes SDL) and a headless one (headless_platform.h) whose clock and
+// input are scripted by tests. The frame (runtime/frame) drives either the same way.
+//
+// Keys are DirectInput scan codes (scancodes.h). Input reaches the platform's state
+// while events are pumped; PollInput is the once-per-frame poll, which also decides
+// which short key taps count as held for the coming frame (see KeyLatch).
+//
+// Dependencies: none (SDL2 and OpenGL in the SDL implementation only).
+#pragma once
+
+#include <array>        // Required for: std::array
+#include <cstdint>      // Required for: int32_t, uint8_t, uint32_t
+#include <functional>   // Required for: std::function
+#include <string>
+
+#include "runtime/platform/scancodes.h"
+
+// One joystick's state in the layout user code knows: axes X, Y, Z, rotations X, Y, Z,
+// two sliders (-32768..32767, centre 0); four point-of-view hats in hundredths of a
+// degree clockwise from up (0xFFFFFFFF when centred); 32 buttons (0x80 when down).
+struct JoystickReading {
+    std::array<int32_t, 8> axes{};
+    std::array<uint32_t, 4> hats{0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+    std::array<uint8_t, 32> buttons{};
+};
+
+// Mouse button bits as reported by Platform::MouseButtons.
+enum MouseButtonBit : int { kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 4 };
+
+struct KeyPress {
+    int scan = 0;
+    int ch = 0;
+    double timeMs = 0;   // the platform clock at the press
+};
+
+// Window events the frame reacts to, delivered while events are pumped.
+enum class WindowEvent { kCloseRequested, kFocusLost, kFocusGained };
+
+struct WindowRequest {
+    std::string title;        // initial window text
+    std::string windowClass;  // X11 class name
+    int width = 800;          // client size
+    int height = 600;
+};
+
+// Key and button states with taps kept for one frame: a key pressed and released
+// between two frame polls still reads as down during the following frame, so fast
+// typing and quick clicks are not lost at low frame rates.
+class KeyLatch {
+public:
+    static constexpr int kCount = 256 + 8;   // scan codes, then mouse buttons
+    void Press(int code);
+    void Release(int code);
+    // The once-per-frame poll: taps since the last poll become visible for a frame.
+    void FramePoll();
+    bool IsDown(int code) const;
+    void Clear();
+
+private:
+    std::array<bool, kCount> down_{};
+    std::array<bool, kCount> pressedSincePoll_{};
+    std::array<bool, kCount> tapped_{};
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Window and OpenGL context (compatibility profile, double buffered, depth >= 16).
+    // Returns false with nothing created when the window or the context cannot be made.
+    virtual bool OpenWindow(const WindowRequest& request) = 0;
+    virtual void CloseWindow() = 0;
+    virtual bool HasGLContext() const = 0;
+    virtual void SetWindowTitle(const std::string& title) = 0;
+    virtual std::string WindowTitle() const = 0;
+    virtual void ShowWindow(bool visible) = 0;
+    // Full screen at the client size; false when no such display mode exists.
+    virtual bool EnterFullscreen(int width, int height) = 0;
+    // Windowed at the client size (leaves full screen when active).
+    virtual void EnterWindowed(int width, int height) = 0;
+    virtual void GetDesktopSize(int& width, int& height) const = 0;
+    virtual void SwapBuffers() = 0;
+    virtual void* GetGLProcAddress(const char* name) = 0;
+    // True when OpenGL renders in software (llvmpipe, softpipe or a driver that says so).
+    virtual bool IsSoftwareRenderer() = 0;
+    virtual void ShowMessageBox(const std::string& title, const std::string& text) = 0;
+
+    // Dispatches pending events: window events go to the handler, input to the state.
+    virtual void PumpEvents() = 0;
+    // The once-per-frame input poll (pumps events first).
+    virtual void PollInput() = 0;
+    virtual void SetWindowEventHandler(std::function<void(WindowEvent)> handler) = 0;
+
+    // Keyboard: scan code 0..255 down (including taps since the last frame poll).
+    virtual bool KeyDown(int scan) const = 0;
+    // The next key press not yet taken, in order (auto-repeat excluded), with the
+    // character it typed through the keyboard layout (32..126, else 0).
+    virtual bool NextKeyPress(KeyPress& press) = 0;
+
+    // Mouse: the system cursor in client pixels, motion accumulated since the last
+    // take (relative motion, also while captured), wheel steps since the last take.
+    virtual void GetPointer(int& x, int& y) const = 0;
+    virtual void TakeMotion(int& dx, int& dy, int& wheel) = 0;
+    virtual int MouseButtons() const = 0;   // MouseButtonBit flags
+    virtual void WarpPointer(int x, int y) = 0;
+    // Captured relative motion with a hidden cursor; false when unavailable.
+    virtual bool SetRelativeMouse(bool on) = 0;
+    virtual void ShowCursor(bool visible) = 0;
+
+    // Joysticks: opened at InitDevices; false from InitDevices when the joystick
+    // subsystem is missing.
+    virtual bool InitDevices() = 0;
+    virtual void CloseDevices() = 0;
+    virtual int JoystickCount() const = 0;
+    virtual std::string JoystickName(int index) const = 0;
+    virtual bool ReadJoystick(int index, JoystickReading& out) = 0;
+    virtual bool HasRumble(int index) const = 0;
+    // Strengths 0..1 for the low and high frequency motors.
+    virtual bool Rumble(int index, double low, double high, double milliseconds) = 0;
+
+    // Clock in milliseconds (fractional), sleeping, and a short pause inside spin waits.
+    virtual double NowMs() = 0;
+    virtual void SleepMs(double ms) = 0;
+    virtual void SpinPause() = 0;
+
+    // The directory the program file lies in, with a trailing "/"; empty if unknown.
+    virtual std::string ProgramDirectory() const = 0;
+
+    // A platform that answers file dialogs itself (the headless one: scripted answers)
+    // returns true with the answer; the system dialog is used otherwise.
+    virtual bool AnswerFileDialog(const std::string& filter, bool open, std::string& answer) {
+        (void)filter; (void)open; (void)answer;
+        return false;
+    }
+    // True on platforms without a real screen (no system dialogs, no message boxes).
+    virtual bool IsHeadless() const { return false; }
+};
+
+// Selects the platform the runtime uses; nullptr selects the SDL2 one (the default).
+void UsePlatform(Platform* platform);
+Platform& GetPlatform();
+// The SDL2 implementation (one per process).
+Platform& SdlPlatform();

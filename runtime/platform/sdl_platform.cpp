@@ -1,0 +1,500 @@
+// SDL2 platform: the real window, OpenGL context, keyboard, mouse, joysticks and clock.
+// The only file of the program that includes SDL.
+#include "runtime/platform/platform.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>   // Required for: glGetString
+
+#include <chrono>    // Required for: sleep_for
+#include <cstdlib>   // Required for: setenv
+#include <cstring>   // Required for: strstr
+#include <deque>
+#include <thread>
+#include <unistd.h>  // Required for: readlink
+#include <vector>
+
+namespace {
+
+// SDL scan code (USB usage) -> DirectInput scan code; 0 where there is none.
+int DirectInputCode(SDL_Scancode sc) {
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) {
+        static constexpr int kLetters[26] = {
+            kKeyA, kKeyB, kKeyC, kKeyD, kKeyE, kKeyF, kKeyG, kKeyH, kKeyI,
+            kKeyJ, kKeyK, kKeyL, kKeyM, kKeyN, kKeyO, kKeyP, kKeyQ, kKeyR,
+            kKeyS, kKeyT, kKeyU, kKeyV, kKeyW, kKeyX, kKeyY, kKeyZ};
+        return kLetters[sc - SDL_SCANCODE_A];
+    }
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return kKey1 + (sc - SDL_SCANCODE_1);
+    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return kKeyF1 + (sc - SDL_SCANCODE_F1);
+    switch (sc) {
+        case SDL_SCANCODE_RETURN: return kKeyReturn;
+        case SDL_SCANCODE_ESCAPE: return kKeyEscape;
+        case SDL_SCANCODE_BACKSPACE: return kKeyBack;
+        case SDL_SCANCODE_TAB: return kKeyTab;
+        case SDL_SCANCODE_SPACE: return kKeySpace;
+        case SDL_SCANCODE_MINUS: return kKeyMinus;
+        case SDL_SCANCODE_EQUALS: return kKeyEquals;
+        case SDL_SCANCODE_LEFTBRACKET: return kKeyLBracket;
+        case SDL_SCANCODE_RIGHTBRACKET: return kKeyRBracket;
+        case SDL_SCANCODE_BACKSLASH: return kKeyBackslash;
+        case SDL_SCANCODE_NONUSHASH: return kKeyBackslash;
+        case SDL_SCANCODE_SEMICOLON: return kKeySemicolon;
+        case SDL_SCANCODE_APOSTROPHE: return kKeyApostrophe;
+        case SDL_SCANCODE_GRAVE: return kKeyGrave;
+        case SDL_SCANCODE_COMMA: return kKeyComma;
+        case SDL_SCANCODE_PERIOD: return kKeyPeriod;
+        case SDL_SCANCODE_SLASH: return kKeySlash;
+        case SDL_SCANCODE_CAPSLOCK: return kKeyCapital;
+        case SDL_SCANCODE_F11: return kKeyF11;
+        case SDL_SCANCODE_F12: return kKeyF12;
+        case SDL_SCANCODE_F13: return kKeyF13;
+        case SDL_SCANCODE_F14: return kKeyF14;
+        case SDL_SCANCODE_F15: return kKeyF15;
+        case SDL_SCANCODE_PRINTSCREEN: return kKeySysRq;
+        case SDL_SCANCODE_SCROLLLOCK: return kKeyScroll;
+        case SDL_SCANCODE_PAUSE: return kKeyPause;
+        case SDL_SCANCODE_INSERT: return kKeyInsert;
+        case SDL_SCANCODE_HOME: return kKeyHome;
+        case SDL_SCANCODE_PAGEUP: return kKeyPrior;
+        case SDL_SCANCODE_DELETE: return kKeyDelete;
+        case SDL_SCANCODE_END: return kKeyEnd;
+        case SDL_SCANCODE_PAGEDOWN: return kKeyNext;
+        case SDL_SCANCODE_RIGHT: return kKeyRight;
+        case SDL_SCANCODE_LEFT: return kKeyLeft;
+        case SDL_SCANCODE_DOWN: return kKeyDown;
+        case SDL_SCANCODE_UP: return kKeyUp;
+        case SDL_SCANCODE_NUMLOCKCLEAR: return kKeyNumLock;
+        case SDL_SCANCODE_KP_DIVIDE: return kKeyDivide;
+        case SDL_SCANCODE_KP_MULTIPLY: return kKeyMultiply;
+        case SDL_SCANCODE_KP_MINUS: return kKeySubtract;
+        case SDL_SCANCODE_KP_PLUS: return kKeyAdd;
+        case SDL_SCANCODE_KP_ENTER: return kKeyNumpadEnter;
+        case SDL_SCANCODE_KP_1: return kKeyNumpad1;
+        case SDL_SCANCODE_KP_2: return kKeyNumpad2;
+        case SDL_SCANCODE_KP_3: return kKeyNumpad3;
+        case SDL_SCANCODE_KP_4: return kKeyNumpad4;
+        case SDL_SCANCODE_KP_5: return kKeyNumpad5;
+        case SDL_SCANCODE_KP_6: return kKeyNumpad6;
+        case SDL_SCANCODE_KP_7: return kKeyNumpad7;
+        case SDL_SCANCODE_KP_8: return kKeyNumpad8;
+        case SDL_SCANCODE_KP_9: return kKeyNumpad9;
+        case SDL_SCANCODE_KP_0: return kKeyNumpad0;
+        case SDL_SCANCODE_KP_PERIOD: return kKeyDecimal;
+        case SDL_SCANCODE_KP_EQUALS: return kKeyNumpadEquals;
+        case SDL_SCANCODE_KP_COMMA: return kKeyNumpadComma;
+        case SDL_SCANCODE_NONUSBACKSLASH: return kKeyOem102;
+        case SDL_SCANCODE_APPLICATION: return kKeyApps;
+        case SDL_SCANCODE_MUTE: return kKeyMute;
+        case SDL_SCANCODE_VOLUMEUP: return kKeyVolumeUp;
+        case SDL_SCANCODE_VOLUMEDOWN: return kKeyVolumeDown;
+        case SDL_SCANCODE_LCTRL: return kKeyLControl;
+        case SDL_SCANCODE_LSHIFT: return kKeyLShift;
+        case SDL_SCANCODE_LALT: return kKeyLAlt;
+        case SDL_SCANCODE_LGUI: return kKeyLWin;
+        case SDL_SCANCODE_RCTRL: return kKeyRControl;
+        case SDL_SCANCODE_RSHIFT: return kKeyRShift;
+        case SDL_SCANCODE_RALT: return kKeyRAlt;
+        case SDL_SCANCODE_RGUI: return kKeyRWin;
+        default: return 0;
+    }
+}
+
+int ButtonBit(Uint8 sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT: return 256;
+        case SDL_BUTTON_RIGHT: return 257;
+        case SDL_BUTTON_MIDDLE: return 258;
+        default: return -1;
+    }
+}
+
+uint32_t HatAngle(Uint8 hat) {
+    switch (hat) {
+        case SDL_HAT_UP: return 0;
+        case SDL_HAT_RIGHTUP: return 4500;
+        case SDL_HAT_RIGHT: return 9000;
+        case SDL_HAT_RIGHTDOWN: return 13500;
+        case SDL_HAT_DOWN: return 18000;
+        case SDL_HAT_LEFTDOWN: return 22500;
+        case SDL_HAT_LEFT: return 27000;
+        case SDL_HAT_LEFTUP: return 31500;
+        default: return 0xFFFFFFFFu;
+    }
+}
+
+class SdlPlatformImpl : public Platform {
+public:
+    bool OpenWindow(const WindowRequest& request) override {
+        if (window_) return true;
+        // The X11 class name is read from the environment when video starts.
+        setenv("SDL_VIDEO_X11_WMCLASS", request.windowClass.c_str(), 1);
+        SDL_SetHint("SDL_VIDEO_X11_WMCLASS", request.windowClass.c_str());
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+        SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+        SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        window_ = SDL_CreateWindow(request.title.c_str(), SDL_WINDOWPOS_CENTERED,
+                                   SDL_WINDOWPOS_CENTERED, request.width, request.height,
+                                   SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+        if (!window_) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
+        context_ = SDL_GL_CreateContext(window_);
+        if (!context_) {
+            SDL_DestroyWindow(window_);
+            window_ = nullptr;
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
+        SDL_GL_MakeCurrent(window_, context_);
+        // The frame limit paces frames; a swap interval would add its own waits.
+        SDL_GL_SetSwapInterval(0);
+        title_ = request.title;
+        width_ = request.width;
+        height_ = request.height;
+        keys_.Clear();
+        presses_.clear();
+        SDL_StartTextInput();
+        return true;
+    }
+
+    void CloseWindow() override {
+        if (context_) SDL_GL_DeleteContext(context_);
+        if (window_) SDL_DestroyWindow(window_);
+        if (window_ || context_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        context_ = nullptr;
+        window_ = nullptr;
+    }
+
+    bool HasGLContext() const override { return context_ != nullptr; }
+
+    void SetWindowTitle(const std::string& title) override {
+        title_ = title;
+        if (window_) SDL_SetWindowTitle(window_, title.c_str());
+    }
+    std::string WindowTitle() const override { return title_; }
+
+    void ShowWindow(bool visible) override {
+        if (!window_) return;
+        if (visible) {
+            SDL_ShowWindow(window_);
+            SDL_RaiseWindow(window_);
+        } else {
+            SDL_HideWindow(window_);
+        }
+    }
+
+    bool EnterFullscreen(int width, int height) override {
+        if (!window_) return false;
+        SDL_DisplayMode want{};
+        want.w = width;
+        want.h = height;
+        SDL_DisplayMode got{};
+        const int display = SDL_GetWindowDisplayIndex(window_);
+        if (!SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &got)) return false;
+        if (got.w != width || got.h != height) return false;
+        if (SDL_SetWindowDisplayMode(window_, &got) != 0) return false;
+        if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) return false;
+        SDL_ShowWindow(window_);
+        SDL_RaiseWindow(window_);
+        return true;
+    }
+
+    void EnterWindowed(int width, int height) override {
+        if (!window_) return;
+        if (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) {
+            SDL_SetWindowFullscreen(window_, 0);
+        }
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window_, &w, &h);
+        if (w != width || h != height) {
+            SDL_SetWindowSize(window_, width, height);
+            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+        SDL_ShowWindow(window_);
+    }
+
+    void GetDesktopSize(int& width, int& height) const override {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+            width = mode.w;
+            height = mode.h;
+        } else {
+            width = width_;
+            height = height_;
+        }
+    }
+
+    void SwapBuffers() override {
+        if (window_) SDL_GL_SwapWindow(window_);
+    }
+
+    void* GetGLProcAddress(const char* name) override {
+        if (!context_) return nullptr;
+        return SDL_GL_GetProcAddress(name);
+    }
+
+    bool IsSoftwareRenderer() override {
+        if (!context_) return false;
+        int accelerated = 1;
+        if (SDL_GL_GetAttribute(SDL_GL_ACCELERATED_VISUAL, &accelerated) == 0 && accelerated == 0) {
+            return true;
+        }
+        const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        if (!renderer) return false;
+        for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast",
+                                 "GDI Generic"}) {
+            if (std::strstr(renderer, soft)) return true;
+        }
+        return false;
+    }
+
+    void ShowMessageBox(const std::string& title, const std::string& text) override {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, title.c_str(), text.c_str(), window_);
+    }
+
+    void PumpEvents() override {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+            Handle(e);
+        }
+    }
+
+    void PollInput() override {
+        PumpEvents();
+        keys_.FramePoll();
+    }
+
+    void SetWindowEventHandler(std::function<void(WindowEvent)> handler) override {
+        handler_ = std::move(handler);
+    }
+
+    bool KeyDown(int scan) const override {
+        if (scan < 0 || scan > 255) return false;
+        return keys_.IsDown(scan);
+    }
+
+    bool NextKeyPress(KeyPress& press) override {
+        if (presses_.empty()) return false;
+        press = presses_.front();
+        presses_.pop_front();
+        return true;
+    }
+
+    void GetPointer(int& x, int& y) const override {
+        x = pointerX_;
+        y = pointerY_;
+    }
+
+    void TakeMotion(int& dx, int& dy, int& wheel) override {
+        dx = motionX_;
+        dy = motionY_;
+        wheel = wheel_;
+        motionX_ = motionY_ = wheel_ = 0;
+    }
+
+    int MouseButtons() const override {
+        int bits = 0;
+        if (keys_.IsDown(256)) bits |= kMouseLeft;
+        if (keys_.IsDown(257)) bits |= kMouseRight;
+        if (keys_.IsDown(258)) bits |= kMouseMiddle;
+        return bits;
+    }
+
+    void WarpPointer(int x, int y) override {
+        if (!window_) return;
+        SDL_WarpMouseInWindow(window_, x, y);
+        pointerX_ = x;
+        pointerY_ = y;
+        // The warp's own motion event must not count as user motion.
+        SDL_PumpEvents();
+        SDL_FlushEvent(SDL_MOUSEMOTION);
+    }
+
+    bool SetRelativeMouse(bool on) override {
+        if (!window_) return false;
+        return SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE) == 0;
+    }
+
+    void ShowCursor(bool visible) override {
+        if (visible) {
+            if (!arrow_) arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+            if (arrow_) SDL_SetCursor(arrow_);
+        }
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+    }
+
+    bool InitDevices() override {
+        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return false;
+        joysticksUp_ = true;
+        const int n = SDL_NumJoysticks();
+        for (int i = 0; i < n && joysticks_.size() < 10; ++i) {
+            if (SDL_Joystick* j = SDL_JoystickOpen(i)) joysticks_.push_back(j);
+        }
+        return true;
+    }
+
+    void CloseDevices() override {
+        for (SDL_Joystick* j : joysticks_) SDL_JoystickClose(j);
+        joysticks_.clear();
+        if (joysticksUp_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        joysticksUp_ = false;
+    }
+
+    int JoystickCount() const override { return static_cast<int>(joysticks_.size()); }
+
+    std::string JoystickName(int index) const override {
+        if (index < 0 || index >= JoystickCount()) return {};
+        const char* name = SDL_JoystickName(joysticks_[index]);
+        return name ? name : "";
+    }
+
+    bool ReadJoystick(int index, JoystickReading& out) override {
+        if (index < 0 || index >= JoystickCount()) return false;
+        SDL_Joystick* j = joysticks_[index];
+        SDL_JoystickUpdate();
+        out = JoystickReading{};
+        const int axes = SDL_JoystickNumAxes(j);
+        for (int a = 0; a < axes && a < 8; ++a) out.axes[a] = SDL_JoystickGetAxis(j, a);
+        const int hats = SDL_JoystickNumHats(j);
+        for (int h = 0; h < hats && h < 4; ++h) out.hats[h] = HatAngle(SDL_JoystickGetHat(j, h));
+        const int buttons = SDL_JoystickNumButtons(j);
+        for (int b = 0; b < buttons && b < 32; ++b) {
+            out.buttons[b] = SDL_JoystickGetButton(j, b) ? 0x80 : 0;
+        }
+        return true;
+    }
+
+    bool HasRumble(int index) const override {
+        if (index < 0 || index >= JoystickCount()) return false;
+        return SDL_JoystickHasRumble(joysticks_[index]) == SDL_TRUE;
+    }
+
+    bool Rumble(int index, double low, double high, double milliseconds) override {
+        if (!HasRumble(index)) return false;
+        auto strength = [](double v) {
+            v = !(v > 0) ? 0 : (v > 1 ? 1 : v);
+            return static_cast<Uint16>(v * 65535.0);
+        };
+        const double ms = !(milliseconds > 0) ? 0 : (milliseconds > 4e9 ? 4e9 : milliseconds);
+        return SDL_JoystickRumble(joysticks_[index], strength(low), strength(high),
+                                  static_cast<Uint32>(ms)) == 0;
+    }
+
+    double NowMs() override {
+        static const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
+        return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 / frequency;
+    }
+
+    void SleepMs(double ms) override {
+        if (ms > 0) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
+    }
+
+    void SpinPause() override {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+
+    std::string ProgramDirectory() const override {
+        std::vector<char> buf(4096);
+        const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+        if (n <= 0) return {};
+        std::string path(buf.data(), static_cast<size_t>(n));
+        const auto slash = path.find_last_of('/');
+        if (slash == std::string::npos) return {};
+        return path.substr(0, slash + 1);
+    }
+
+private:
+    void Handle(const SDL_Event& e) {
+        switch (e.type) {
+            case SDL_QUIT:
+                Deliver(WindowEvent::kCloseRequested);
+                break;
+            case SDL_WINDOWEVENT:
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE) Deliver(WindowEvent::kCloseRequested);
+                else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Deliver(WindowEvent::kFocusLost);
+                else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) Deliver(WindowEvent::kFocusGained);
+                break;
+            case SDL_KEYDOWN: {
+                const int code = DirectInputCode(e.key.keysym.scancode);
+                textForLast_ = false;
+                if (code == 0 || e.key.repeat) break;
+                keys_.Press(code);
+                // The layout's character; the text input that follows refines it
+                // (Shift, dead keys, the system layout).
+                const SDL_Keycode k = e.key.keysym.sym;
+                presses_.push_back({code, (k >= 32 && k < 127) ? static_cast<int>(k) : 0, NowMs()});
+                if (presses_.size() > 64) presses_.pop_front();
+                textForLast_ = true;
+                break;
+            }
+            case SDL_KEYUP: {
+                const int code = DirectInputCode(e.key.keysym.scancode);
+                if (code != 0) keys_.Release(code);
+                break;
+            }
+            case SDL_TEXTINPUT: {
+                const unsigned char c = static_cast<unsigned char>(e.text.text[0]);
+                if (textForLast_ && !presses_.empty()) {
+                    const bool single = c >= 32 && c < 127 && e.text.text[1] == '\0';
+                    presses_.back().ch = single ? c : 0;
+                }
+                textForLast_ = false;
+                break;
+            }
+            case SDL_MOUSEMOTION:
+                pointerX_ = e.motion.x;
+                pointerY_ = e.motion.y;
+                motionX_ += e.motion.xrel;
+                motionY_ += e.motion.yrel;
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                pointerX_ = e.button.x;
+                pointerY_ = e.button.y;
+                keys_.Press(ButtonBit(e.button.button));
+                break;
+            case SDL_MOUSEBUTTONUP:
+                pointerX_ = e.button.x;
+                pointerY_ = e.button.y;
+                keys_.Release(ButtonBit(e.button.button));
+                break;
+            case SDL_MOUSEWHEEL:
+                wheel_ += (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) ? -e.wheel.y : e.wheel.y;
+                break;
+            default:
+                break;
+        }
+    }
+
+    void Deliver(WindowEvent e) {
+        if (handler_) handler_(e);
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_GLContext context_ = nullptr;
+    SDL_Cursor* arrow_ = nullptr;
+    std::string title_;
+    int width_ = 800, height_ = 600;
+    std::function<void(WindowEvent)> handler_;
+    KeyLatch keys_;
+    std::deque<KeyPress> presses_;
+    bool textForLast_ = false;
+    int pointerX_ = 0, pointerY_ = 0;
+    int motionX_ = 0, motionY_ = 0, wheel_ = 0;
+    std::vector<SDL_Joystick*> joysticks_;
+    bool joysticksUp_ = false;
+};
+
+}  // namespace
+
+Platform& SdlPlatform() {
+    static SdlPlatformImpl platform;
+    return platform;
+}
