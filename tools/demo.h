@@ -1,0 +1,27 @@
+// Demo content: the editor's own media, a small playable level ("level.ini") and its media
+// folder, all drawn and modelled by code so that a fresh checkout can start at once.
+//
+// One model ("ground.kmo") is written in the text form and every other model in the binary
+// form, so both model loaders run on every start. Each model gets its animation file.
+//
+// Dependencies: tools/picture, tools/mesh, runtime/gfx3d (model quantising and the binary writer).
+#pragma once
+
+#include <string>  // Required for: std::string
+#include <vector>  // Required for: std::vector
+
+// Name of the media folder inside the demo directory, as the level file names it.
+inline constexpr const char* kDemoMediaFolder = "media";
+
+struct DemoResult {
+    bool ok = false;
+    std::vector<std::string> files;  // written files, relative to the demo directory
+    std::string error;               // the first file that could not be written
+};
+
+// Writes the demo into `dir` (created when missing): the editor's media, "level.ini" and the
+// media folder. Existing files of the same names are replaced.
+DemoResult WriteDemo(const std::string& dir);
+
+// The text of the demo's "level.ini" (CR LF lines, as the level writer makes them).
+std::string DemoLevelText();
