@@ -182,7 +182,7 @@ StrValue ReadKeyChar() {
         if (now - press.timeMs > kKeyPressMaxAgeMs) continue;
         int c = PressChar(press);
         if (c < 0) continue;
-        if ((p.KeyDown(kKeyLShift) || p.KeyDown(kKeyRShift)) && c >= 'a' && c <= 'z') {
+        if (press.shift && c >= 'a' && c <= 'z') {
             c -= 'a' - 'A';
         }
         const char text[2] = {static_cast<char>(c), '\0'};

@@ -50,7 +50,7 @@ void HeadlessPlatform::Reset() {
 void HeadlessPlatform::PressKey(int scan) {
     if (scan < 0 || scan > 255) return;
     const bool shift = keys_.IsDown(kKeyLShift) || keys_.IsDown(kKeyRShift);
-    presses_.push_back({scan, UsLayoutChar(scan, shift), now_});
+    presses_.push_back({scan, UsLayoutChar(scan, shift), shift, now_});
     if (presses_.size() > 64) presses_.pop_front();
     keys_.Press(scan);
 }
@@ -71,6 +71,7 @@ void HeadlessPlatform::TypeChar(char c) {
     if (!UsLayoutKeyFor(static_cast<unsigned char>(c), scan, shift)) return;
     if (shift) keys_.Press(kKeyLShift);
     TapKey(scan);
+    presses_.back().shift = shift;
     presses_.back().ch = static_cast<unsigned char>(c);
     if (shift) keys_.Release(kKeyLShift);
 }

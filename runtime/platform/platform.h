@@ -33,6 +33,7 @@ enum MouseButtonBit : int { kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 4 };
 struct KeyPress {
     int scan = 0;
     int ch = 0;
+    bool shift = false;  // a Shift key was down at the press
     double timeMs = 0;   // the platform clock at the press
 };
 

@@ -430,7 +430,8 @@ private:
                 // The layout's character; the text input that follows refines it
                 // (Shift, dead keys, the system layout).
                 const SDL_Keycode k = e.key.keysym.sym;
-                presses_.push_back({code, (k >= 32 && k < 127) ? static_cast<int>(k) : 0, NowMs()});
+                const bool shift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
+                presses_.push_back({code, (k >= 32 && k < 127) ? static_cast<int>(k) : 0, shift, NowMs()});
                 if (presses_.size() > 64) presses_.pop_front();
                 textForLast_ = true;
                 break;

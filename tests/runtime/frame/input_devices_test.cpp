@@ -1,0 +1,240 @@
+// Input on the headless platform: per-frame mouse motion, keys, characters, joysticks.
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "runtime/frame/frame.h"
+#include "runtime/frame/input.h"
+#include "tests/support/headless.h"
+
+namespace {
+
+class Input : public HeadlessTest {};
+
+TEST_F(Input, MouseMotionIsMeasuredOncePerFrame) {
+    platform().Then([](HeadlessPlatform& p) { p.MovePointerBy(5, -3); });
+    FlipScreen();
+    EXPECT_EQ(MouseAxis(0), 5);
+    platform().MovePointerBy(100, 100);   // arrives during the frame
+    EXPECT_EQ(MouseAxis(0), 5) << "the second read in a frame repeats the first";
+    EXPECT_EQ(MouseAxis(1), -3);
+    FlipScreen();
+    EXPECT_EQ(MouseAxis(0), 100) << "the next frame's first read takes the new motion";
+    FlipScreen();
+    EXPECT_EQ(MouseAxis(0), 0);
+}
+
+TEST_F(Input, MouseStateClampsToTheDisplayAndKeepsTheClampedPosition) {
+    SetMousePosition(5000, -20);
+    Number x, y, l, r;
+    MouseState(x, y, l, r);
+    EXPECT_EQ(x, 799);
+    EXPECT_EQ(y, 0);
+    platform().Then([](HeadlessPlatform& p) { p.MovePointerBy(-1, 1); });
+    FlipScreen();
+    MouseState(x, y, l, r);
+    EXPECT_EQ(x, 798) << "the clamped position was written back";
+    EXPECT_EQ(y, 1);
+}
+
+TEST_F(Input, MouseAxisReportsButtonsWheelSignAndNothingElse) {
+    platform().Then([](HeadlessPlatform& p) {
+        p.PressButton(kMouseRight);
+        p.TurnWheel(-3);
+    });
+    FlipScreen();
+    EXPECT_EQ(MouseAxis(2), -1);
+    EXPECT_EQ(MouseAxis(3), 0);
+    EXPECT_EQ(MouseAxis(4), 1);
+    EXPECT_EQ(MouseAxis(5), 0);
+    EXPECT_EQ(MouseAxis(6), 0);
+    EXPECT_EQ(MouseAxis(-1), 0);
+}
+
+TEST_F(Input, AQuickClickBetweenFramesIsSeenForOneFrame) {
+    platform().Then([](HeadlessPlatform& p) { p.Click(kMouseLeft); });
+    FlipScreen();
+    Number x, y, l, r;
+    MouseState(x, y, l, r);
+    EXPECT_EQ(l, 1);
+    FlipScreen();
+    MouseState(x, y, l, r);
+    EXPECT_EQ(l, 0);
+}
+
+TEST_F(Input, SystemPointerFollowsTheCursorAndRelativeModeCapturesIt) {
+    EXPECT_TRUE(platform().RelativeMouse());
+    SetMousePosition(300, 200);
+    SetSystemPointer(1);
+    EXPECT_FALSE(platform().RelativeMouse());
+    EXPECT_TRUE(platform().CursorVisible());
+    int cx, cy;
+    platform().GetPointer(cx, cy);
+    EXPECT_EQ(cx, 300) << "the cursor appears where the runtime's pointer was";
+    EXPECT_EQ(cy, 200);
+    platform().Then([](HeadlessPlatform& p) { p.MovePointer(310, 190); });
+    FlipScreen();
+    Number x, y, l, r;
+    MouseState(x, y, l, r);
+    EXPECT_EQ(x, 310);
+    EXPECT_EQ(y, 190);
+    EXPECT_EQ(MouseAxis(0), 10);
+    EXPECT_EQ(MouseAxis(1), -10);
+
+    SetSystemPointer(0);
+    EXPECT_TRUE(platform().RelativeMouse());
+}
+
+TEST_F(Input, KeyStateUsesTheLowEightBitsOfTheCode) {
+    AllowEscape(0);
+    platform().Then([](HeadlessPlatform& p) { p.PressKey(kKeyEscape); });
+    FlipScreen();
+    EXPECT_EQ(KeyState(1), 1);
+    EXPECT_EQ(KeyState(1.9), 1);
+    EXPECT_EQ(KeyState(257), 1);
+    EXPECT_EQ(KeyState(2), 0);
+    platform().Then([](HeadlessPlatform& p) { p.ReleaseKey(kKeyEscape); });
+    FlipScreen();
+    EXPECT_EQ(KeyState(1), 0);
+}
+
+TEST_F(Input, ATapBetweenFramesHoldsTheKeyForOneFrame) {
+    platform().Then([](HeadlessPlatform& p) { p.TapKey(kKeyUp); });
+    FlipScreen();
+    EXPECT_EQ(KeyState(kKeyUp), 1);
+    FlipScreen();
+    EXPECT_EQ(KeyState(kKeyUp), 0);
+}
+
+TEST_F(Input, ReadKeyCharGivesOneCharacterPerPress) {
+    platform().Then([](HeadlessPlatform& p) { p.PressKey(kKeyA); });
+    FlipScreen();
+    EXPECT_EQ(ReadKeyChar().Std(), "a");
+    EXPECT_EQ(ReadKeyChar().Std(), "") << "a held key types once";
+    FlipScreen();
+    EXPECT_EQ(ReadKeyChar().Std(), "");
+    platform().Then([](HeadlessPlatform& p) {
+        p.ReleaseKey(kKeyA);
+        p.PressKey(kKeyA);
+    });
+    FlipScreen();
+    EXPECT_EQ(ReadKeyChar().Std(), "a") << "pressed again, typed again";
+}
+
+TEST_F(Input, ReadKeyCharKeepsFastTypingInOrder) {
+    platform().Then([](HeadlessPlatform& p) {
+        p.TypeChar('h');
+        p.TypeChar('i');
+        p.TypeChar('!');
+    });
+    FlipScreen();
+    EXPECT_EQ(ReadKeyChar().Std(), "h");
+    EXPECT_EQ(ReadKeyChar().Std(), "i");
+    EXPECT_EQ(ReadKeyChar().Std(), "!");
+    EXPECT_EQ(ReadKeyChar().Std(), "");
+}
+
+TEST_F(Input, ShiftTurnsLettersUpperCaseAndLeavesDigits) {
+    platform().Then([](HeadlessPlatform& p) {
+        p.PressKey(kKeyLShift);
+        p.TapKey(kKeyQ);
+        p.TapKey(kKey5);
+    });
+    FlipScreen();
+    EXPECT_EQ(ReadKeyChar().Std(), "Q");
+    EXPECT_EQ(ReadKeyChar().Std(), "%");   // the layout's shifted digit, not a letter rule
+}
+
+TEST_F(Input, EnterBackspaceAndControlKeysTypeTheirFixedCodes) {
+    platform().Then([](HeadlessPlatform& p) {
+        p.TapKey(kKeyLControl);
+        p.TapKey(kKeyReturn);
+        p.TapKey(kKeyBack);
+        p.TapKey(kKeyNumpadEnter);
+        p.TapKey(kKeyTab);
+        p.TapKey(kKeyUp);
+        p.TapKey(kKeyEscape);
+    });
+    AllowEscape(0);
+    FlipScreen();
+    EXPECT_EQ(ReadKeyChar().Std(), "\n");
+    EXPECT_EQ(ReadKeyChar().Std(), "\b");
+    EXPECT_EQ(ReadKeyChar().Std(), "\n");
+    EXPECT_EQ(ReadKeyChar().Std(), "") << "Tab, arrows and Escape type nothing";
+}
+
+TEST_F(Input, KeysTypedLongBeforeAreNotReplayed) {
+    platform().Then([](HeadlessPlatform& p) { p.TypeChar('x'); });
+    FlipScreen();
+    platform().AdvanceClock(5000);
+    FlipScreen();
+    EXPECT_EQ(ReadKeyChar().Std(), "");
+}
+
+TEST_F(Input, WaitForInputGivesUpAfterEightPasses) {
+    const int polls = platform().PollCount();
+    const double t = platform().NowMs();
+    WaitForInput();
+    EXPECT_EQ(platform().PollCount() - polls, 8);
+    EXPECT_NEAR(platform().NowMs() - t, 240.0, 1e-6);
+}
+
+TEST_F(Input, WaitForInputReturnsAtAKeyAClickOrAMove) {
+    platform().Idle(2).Then([](HeadlessPlatform& p) { p.TapKey(kKeySpace); });
+    int polls = platform().PollCount();
+    WaitForInput();
+    EXPECT_EQ(platform().PollCount() - polls, 3);
+
+    SetSystemPointer(1);
+    platform().Then([](HeadlessPlatform& p) { p.MovePointer(40, 40); });
+    polls = platform().PollCount();
+    WaitForInput();
+    EXPECT_EQ(platform().PollCount() - polls, 1);
+    polls = platform().PollCount();
+    WaitForInput();
+    EXPECT_EQ(platform().PollCount() - polls, 8) << "a position already seen is no input";
+
+    platform().Then([](HeadlessPlatform& p) { p.PressButton(kMouseLeft); });
+    polls = platform().PollCount();
+    WaitForInput();
+    EXPECT_EQ(platform().PollCount() - polls, 1);
+}
+
+TEST_F(Input, WaitForInputEndsTheProgramOnEscape) {
+    platform().Then([](HeadlessPlatform& p) { p.TapKey(kKeyEscape); });
+    EXPECT_TRUE(RunUntilEnd([] { WaitForInput(); }));
+}
+
+TEST_F(Input, JoysticksReportNamesStateAndWakeTheIdleWait) {
+    platform().AddJoystick("Pad One", true);
+    EXPECT_EQ(JoystickCount(), 1);
+    EXPECT_EQ(JoystickName(0).Std(), "Pad One");
+    EXPECT_EQ(JoystickName(1).Std(), "");
+    EXPECT_EQ(JoystickName(-1).Std(), "");
+
+    JoystickReading r;
+    EXPECT_EQ(ReadJoystick(3, r), 0);
+    EXPECT_EQ(r.hats[0], 0xFFFFFFFFu) << "no joystick reads as centred";
+
+    JoystickReading pushed;
+    pushed.hats[0] = 27000;   // hat left
+    platform().SetJoystickState(0, pushed);
+    const int polls = platform().PollCount();
+    WaitForInput();
+    EXPECT_EQ(platform().PollCount() - polls, 1);
+    EXPECT_EQ(ReadJoystick(0, r), 1);
+    EXPECT_EQ(r.hats[0], 27000u);
+}
+
+TEST_F(Input, RumbleClampsItsForces) {
+    platform().AddJoystick("Pad", true);
+    JoystickRumble(0, 0.5, 3, 0);
+    JoystickRumble(0, 1, NAN, 0);
+    JoystickRumble(1, 1, 1, 1);   // no such joystick
+    ASSERT_EQ(platform().RumbleCalls().size(), 2u);
+    EXPECT_DOUBLE_EQ(platform().RumbleCalls()[0].low, 0.5);
+    EXPECT_DOUBLE_EQ(platform().RumbleCalls()[0].ms, 500);
+    EXPECT_DOUBLE_EQ(platform().RumbleCalls()[1].low, 0);
+}
+
+}  // namespace
