@@ -1,0 +1,383 @@
+// The model file: both forms, the build into triangle lists, bounds and the writer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <tuple>
+
+#include "model_fixtures.h"
+#include "runtime/frame/program.h"
+#include "runtime/gfx3d/model.h"
+
+namespace {
+
+// Little-endian image of a binary model, written field by field.
+struct BinaryImage {
+    std::string bytes;
+    void U32(uint32_t v) {
+        for (int k = 0; k < 4; ++k) bytes.push_back(char((v >> (8 * k)) & 0xFF));
+    }
+    void F32(float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, 4);
+        U32(u);
+    }
+    void F64(double d) {
+        uint64_t u;
+        std::memcpy(&u, &d, 8);
+        U32(uint32_t(u));
+        U32(uint32_t(u >> 32));
+    }
+    void Rec(uint8_t x, uint8_t y, uint8_t z, uint8_t n, uint8_t c) {
+        const char r[5] = {char(x), char(y), char(z), char(n), char(c)};
+        bytes.append(r, 5);
+    }
+};
+
+// Header with palette {white, list marker} and n texture pairs (u = k, v = k / 4).
+BinaryImage Header(double version, int32_t frames, int32_t texPairs) {
+    BinaryImage b;
+    b.U32(kModelMagic);
+    b.F64(version);
+    b.U32(uint32_t(frames));
+    b.U32(2);
+    b.U32(uint32_t(texPairs));
+    b.U32(kPaletteWhite);
+    b.U32(kMarkerList);
+    for (int k = 0; k < texPairs; ++k) {
+        b.F32(float(k));
+        b.F32(float(k) / 4);
+    }
+    return b;
+}
+
+// One frame of one triangle, offset 0 and scale 1, colour index 0.
+void OneTriangleFrame(BinaryImage& b, uint8_t shift = 0) {
+    b.U32(3);
+    for (int k = 0; k < 3; ++k) b.F32(0);
+    for (int k = 0; k < 3; ++k) b.F32(1);
+    b.Rec(shift, 0, 0, 5, 0);
+    b.Rec(shift + 10, 0, 0, 5, 0);
+    b.Rec(shift, 10, 0, 5, 0);
+}
+
+ModelReadResult Read(MeshObject& m, const std::string& bytes) {
+    return ReadModelBytes(m, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+bool LoadBytes(MeshObjectX& m, const std::string& name, const std::string& bytes) {
+    const std::string path = ScratchPath(name);
+    WriteBytes(path, bytes);
+    return LoadModelFile(m, path);
+}
+
+std::vector<std::array<float, 3>> Positions(const MeshFrame& f) {
+    std::vector<std::array<float, 3>> out;
+    for (const auto& m : f.triangles) out.push_back({m.position[0], m.position[1], m.position[2]});
+    return out;
+}
+
+class ModelFileTest : public testing::Test {
+protected:
+    void SetUp() override { DeleteErrorLog(); }
+};
+
+}  // namespace
+
+TEST(NormalTable, HoldsTheUnitNormalsInTheirPublishedOrder) {
+    EXPECT_FLOAT_EQ(kNormalTable[0][0], -0.525731f);
+    EXPECT_FLOAT_EQ(kNormalTable[0][2], 0.850651f);
+    EXPECT_FLOAT_EQ(kNormalTable[161][0], -0.688191f);
+    EXPECT_FLOAT_EQ(kNormalTable[161][1], -0.587785f);
+    EXPECT_FLOAT_EQ(kNormalTable[161][2], -0.425325f);
+    std::set<std::tuple<int, int, int>> seen;
+    for (const auto& n : kNormalTable) {
+        EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0, 1e-5);
+        seen.insert({int(std::lround(n[0] * 1e5)), int(std::lround(n[1] * 1e5)), int(std::lround(n[2] * 1e5))});
+    }
+    EXPECT_EQ(seen.size(), 162u);
+    // The table is symmetric: every direction's opposite is in it too.
+    for (const auto& [x, y, z] : seen) EXPECT_TRUE(seen.count({-x, -y, -z})) << x << " " << y << " " << z;
+    EXPECT_EQ(NearestNormalIndex(0, 0, 0), 0);
+    EXPECT_EQ(NearestNormalIndex(0, 5, 0), 32);
+    EXPECT_EQ(NearestNormalIndex(0, 0, -2), 84);
+}
+
+TEST_F(ModelFileTest, BinaryFormLoadsFramesPaletteAndNegatedV) {
+    BinaryImage b = Header(1.02, 2, 3);
+    OneTriangleFrame(b);
+    OneTriangleFrame(b, 20);
+    MeshObjectX m;
+    ASSERT_TRUE(LoadBytes(m, "binary.kmo", b.bytes));
+    EXPECT_EQ(m.packedLoaded, 1u);
+    ASSERT_EQ(m.frames.size(), 2u);
+    ASSERT_EQ(m.frames[1].triangles.size(), 3u);
+    EXPECT_EQ(m.frames[1].triangles[1].position[0], 30.0f);
+    EXPECT_EQ(m.frames[0].triangles[2].position[1], 10.0f);
+    // V is stored as k / 4 and drawn negated.
+    EXPECT_EQ(m.frames[0].triangles[1].u, 1.0f);
+    EXPECT_EQ(m.frames[0].triangles[1].v, -0.25f);
+    EXPECT_EQ(m.frames[0].triangles[0].normal[2], kNormalTable[5][2]);
+    EXPECT_EQ(m.frames[0].triangles[0].colour, kPaletteWhite);
+    EXPECT_EQ(m.hasColours, 0u);
+    EXPECT_EQ(m.drawList.size(), 3u);
+    EXPECT_TRUE(ErrorLogText().empty());
+}
+
+TEST_F(ModelFileTest, OnlyVersion102IsAccepted) {
+    for (double version : {1.0, 1.03, 1.020001}) {
+        BinaryImage b = Header(version, 1, 3);
+        OneTriangleFrame(b);
+        MeshObjectX m;
+        DeleteErrorLog();
+        const std::string path = ScratchPath("version.kmo");
+        WriteBytes(path, b.bytes);
+        EXPECT_FALSE(LoadModelFile(m, path)) << version;
+        EXPECT_TRUE(m.Empty());
+        EXPECT_EQ(ErrorLogText(), "# read error\r\n" + path + "\r\n");
+    }
+}
+
+TEST_F(ModelFileTest, EmptyFirstFrameFailsAlthoughTheFileWasRead) {
+    BinaryImage b = Header(1.02, 1, 0);
+    b.U32(0);
+    for (int k = 0; k < 6; ++k) b.F32(1);
+    MeshObjectX m;
+    EXPECT_EQ(Read(m, b.bytes), ModelReadResult::kOk);
+    EXPECT_FALSE(LoadBytes(m, "empty.kmo", b.bytes));
+    EXPECT_TRUE(m.Empty());
+    EXPECT_TRUE(ErrorLogText().empty());
+}
+
+TEST_F(ModelFileTest, MissingFileFailsWithoutLogging) {
+    MeshObjectX m;
+    EXPECT_FALSE(LoadModelFile(m, ScratchPath("does-not-exist.kmo")));
+    EXPECT_TRUE(ErrorLogText().empty());
+}
+
+TEST_F(ModelFileTest, EveryTruncationOfABinaryFileIsARefusal) {
+    BinaryImage b = Header(1.02, 2, 3);
+    OneTriangleFrame(b);
+    OneTriangleFrame(b);
+    for (size_t n = 4; n < b.bytes.size(); ++n) {
+        MeshObjectX m;
+        EXPECT_EQ(Read(m, b.bytes.substr(0, n)), ModelReadResult::kReadError) << n;
+        EXPECT_TRUE(m.Empty());
+    }
+    MeshObjectX m;
+    EXPECT_EQ(Read(m, b.bytes + "trailing bytes are not read"), ModelReadResult::kOk);
+}
+
+TEST_F(ModelFileTest, BinaryIndicesAndCountsOutsideTheFileAreRefused) {
+    auto refused = [](const std::string& bytes) {
+        MeshObjectX m;
+        return Read(m, bytes) == ModelReadResult::kReadError;
+    };
+    {   // colour index past the palette
+        BinaryImage b = Header(1.02, 1, 3);
+        b.U32(3);
+        for (int k = 0; k < 6; ++k) b.F32(1);
+        for (int k = 0; k < 3; ++k) b.Rec(0, 0, 0, 0, 2);
+        EXPECT_TRUE(refused(b.bytes));
+    }
+    {   // normal index past the table
+        BinaryImage b = Header(1.02, 1, 3);
+        b.U32(3);
+        for (int k = 0; k < 6; ++k) b.F32(1);
+        for (int k = 0; k < 3; ++k) b.Rec(0, 0, 0, 162, 0);
+        EXPECT_TRUE(refused(b.bytes));
+    }
+    {   // more packed vertices than texture pairs
+        BinaryImage b = Header(1.02, 1, 2);
+        OneTriangleFrame(b);
+        EXPECT_TRUE(refused(b.bytes));
+    }
+    {   // counts far beyond the file's size, and negative counts
+        for (auto [f, t] : {std::pair{0x7FFFFFFF, 0}, {1, 0x7FFFFFFF}, {-1, 0}, {1, -3}}) {
+            BinaryImage b = Header(1.02, f, 0);
+            b.bytes.replace(20, 4, std::string{char(t & 0xFF), char((t >> 8) & 0xFF), char((t >> 16) & 0xFF),
+                                               char((t >> 24) & 0xFF)});
+            EXPECT_TRUE(refused(b.bytes)) << f << " " << t;
+        }
+        BinaryImage b = Header(1.02, 1, 3);
+        b.U32(0x10000000);   // N
+        for (int k = 0; k < 6; ++k) b.F32(1);
+        EXPECT_TRUE(refused(b.bytes));
+    }
+}
+
+TEST_F(ModelFileTest, TextFormTurnsFacesIntoFansWithColoursAndMarkers) {
+    const std::string text =
+        "KMOA 1 # comment runs to the end of the line\n"
+        "4  0 0  1 0  1 1  0 1.5\n"
+        "2\n"
+        "255 0 128 4  0 0 1 1 2 2 3 3   # a quad\n"
+        "511 1 2 3  1 0 2 1 3 2\n"
+        "1 4  0 0 0  10 0 0  10 10 0  0 10 0#comment after a token\n";
+    MeshObjectX m;
+    ASSERT_TRUE(LoadBytes(m, "quad.kmoa", text)) << ErrorLogText();
+    ASSERT_EQ(m.frames.size(), 1u);
+    const MeshFrame& f = m.frames[0];
+    // A marker and four corners, then a marker and three corners.
+    ASSERT_EQ(f.packed.size(), 9u);
+    EXPECT_EQ(m.palette[f.packed[0].colourIndex], kMarkerFan);
+    EXPECT_EQ(m.palette[f.packed[1].colourIndex], 0x8000FFu);
+    EXPECT_EQ(m.palette[f.packed[6].colourIndex], 0x0201FFu);   // 511 keeps its low byte
+    EXPECT_EQ(m.hasColours, 1u);
+    // The quad as a fan (a, b, c), (a, c, d), then the triangle.
+    const auto p = Positions(f);
+    ASSERT_EQ(p.size(), 9u);
+    const std::vector<std::array<float, 3>> expected = {{0, 0, 0},  {10, 0, 0},  {10, 10, 0}, {0, 0, 0},  {10, 10, 0},
+                                                        {0, 10, 0}, {10, 0, 0},  {10, 10, 0}, {0, 10, 0}};
+    for (size_t k = 0; k < p.size(); ++k) {
+        for (int a = 0; a < 3; ++a) EXPECT_NEAR(p[k][a], expected[k][a], 0.04f) << k;
+    }
+    // Texture coordinates are indexed by packed position, markers included; V negated.
+    EXPECT_EQ(m.texU.size(), 9u);
+    EXPECT_EQ(f.triangles[5].u, 0.0f);
+    EXPECT_EQ(f.triangles[5].v, -1.5f);
+    EXPECT_FLOAT_EQ(f.triangles[0].red, 1.0f);
+    EXPECT_NEAR(f.triangles[0].blue, 128 / 255.0f, 1e-6);
+    // Front faces wind clockwise: this quad, counter-clockwise seen from +z, faces -z.
+    EXPECT_EQ(f.packed[1].normalIndex, NearestNormalIndex(0, 0, -1));
+}
+
+TEST_F(ModelFileTest, TextVersionsAboveOneAreRefused) {
+    const std::string body = " 3 0 0 1 0 0 1 1 255 255 255 3 0 0 1 1 2 2 1 3 0 0 0 1 0 0 0 1 0";
+    for (const char* v : {"1", "0.9", "-4"}) {
+        MeshObjectX m;
+        EXPECT_TRUE(LoadBytes(m, "v.kmoa", std::string("KMOA ") + v + body)) << v;
+    }
+    for (const char* v : {"1.5", "1.0001", "nan"}) {
+        MeshObjectX m;
+        DeleteErrorLog();
+        EXPECT_FALSE(LoadBytes(m, "v.kmoa", std::string("KMOA ") + v + body)) << v;
+        EXPECT_EQ(ErrorLogText().substr(0, 14), "# read error\r\n");
+    }
+}
+
+TEST_F(ModelFileTest, TextFilesThatReferPastTheirArraysAreRefused) {
+    const std::vector<std::string> bad = {
+        "KMOB 1 0 0 0",
+        "KMOA 1 3 0 0 1 0 0 1 1 255 255 255 3 0 0 1 1 5 2 1 3 0 0 0 1 0 0 0 1 0",   // vertex 5 of 3
+        "KMOA 1 3 0 0 1 0 0 1 1 255 255 255 3 0 0 1 1 2 7 1 3 0 0 0 1 0 0 0 1 0",   // texture 7 of 3
+        "KMOA 1 2 0 0 1 0 1 255 255 255 3 0 0 1 1 1 1 1 3 0 0 0 1 0 0 0 1 0",       // V 3 > T 2
+        "KMOA 1 3 0 0 1 0 0 1 1 255 255 255 -3 0 0",                                 // negative count
+        "KMOA 1 1e300 0 0",                                                          // count beyond the file
+        "KMOA 1 3 0 0 1 0 0 1 1 255 255 255 3 0 0 1 1 2 2 1 3 0 0 0 1 0 0",          // short frame
+        "KMOA 1 " + std::string(1024, '1'),                                          // token too long
+    };
+    for (const auto& text : bad) {
+        MeshObjectX m;
+        EXPECT_EQ(Read(m, text), ModelReadResult::kReadError) << text.substr(0, 80);
+        EXPECT_TRUE(m.Empty());
+    }
+}
+
+TEST_F(ModelFileTest, TextModelWithMoreThan256ColoursIsRefused) {
+    auto model = [](int colours) {
+        std::string t = "KMOA 1 3 0 0 1 0 0 1 " + std::to_string(colours) + "\n";
+        for (int k = 0; k < colours; ++k) t += std::to_string(k % 256) + " " + std::to_string(k / 256) + " 0 3 0 0 1 1 2 2\n";
+        return t + "1 3 0 0 0 1 0 0 0 1 0\n";
+    };
+    MeshObjectX m;
+    // 255 colours and the fan marker fill the palette exactly.
+    EXPECT_EQ(Read(m, model(255)), ModelReadResult::kOk);
+    EXPECT_EQ(m.palette.size(), 256u);
+    EXPECT_EQ(Read(m, model(256)), ModelReadResult::kReadError);
+}
+
+TEST(ModelBuild, StripAlternatesItsWindingAndMarkersSwitchModes) {
+    MeshObjectX m;
+    m.palette = {kPaletteWhite, kMarkerStrip, kMarkerFan, kMarkerList};
+    MeshFrame f;
+    auto vertex = [](uint8_t x) { PackedVertex p; p.qx = x; return p; };
+    auto marker = [](uint8_t c) { PackedVertex p; p.colourIndex = c; return p; };
+    // No marker: list mode. Then a strip a b c d e, a fan, and a list again.
+    f.packed = {vertex(1), vertex(2), vertex(3),
+                marker(1), vertex(10), vertex(11), vertex(12), vertex(13), vertex(14),
+                marker(2), vertex(20), vertex(21), vertex(22), vertex(23),
+                marker(3), vertex(30), vertex(31), vertex(32), vertex(33)};
+    m.frames = {f};
+    m.texU.assign(f.packed.size(), 0);
+    m.texV.assign(f.packed.size(), 0);
+    m.build();
+    std::vector<float> xs;
+    for (const auto& t : m.frames[0].triangles) xs.push_back(t.position[0]);
+    const std::vector<float> expected = {1, 2, 3,                                   // list
+                                         10, 11, 12, 12, 11, 13, 12, 13, 14,        // strip
+                                         20, 21, 22, 20, 22, 23,                    // fan
+                                         30, 31, 32};                               // list; 33 left over
+    EXPECT_EQ(xs, expected);
+    EXPECT_EQ(m.hasColours, 0u);
+    m.palette[0] = 0x00FFFFFE;
+    m.build();
+    EXPECT_EQ(m.hasColours, 1u);
+}
+
+TEST(ModelBounds, CentreIsTheMeanAndRadiusTheFarthestCorner) {
+    MeshObjectX m;
+    PutTriangles(m, {{{0, 0, 0}, {4, 0, 0}, {0, 4, 0}, {0, 0, 0}, {4, 0, 0}, {0, 4, 0}}, {}});
+    const MeshFrame& f = m.frames[0];
+    EXPECT_FLOAT_EQ(f.centre[0], 4.0f / 3);
+    EXPECT_FLOAT_EQ(f.centre[1], 4.0f / 3);
+    EXPECT_FLOAT_EQ(f.radius, std::sqrt((8.0f / 3) * (8.0f / 3) + (4.0f / 3) * (4.0f / 3)));
+    EXPECT_EQ(m.frames[1].radius, 0.0f);
+}
+
+TEST_F(ModelFileTest, WriterRoundTripsLoadedModelsOfBothForms) {
+    const std::string text =
+        "KMOA 1 4 0 0 1 0 1 1 0 1\n2\n"
+        "200 100 50 4 0 0 1 1 2 2 3 3\n"
+        "10 20 30 3 0 0 2 2 3 3\n"
+        "2 4 -5 -5 0 5 -5 0 5 5 0 -5 5 0\n"
+        "  4 -6 -5 1 6 -5 2 6 5 3 -6 5 4\n";
+    MeshObjectX fromText;
+    ASSERT_TRUE(LoadBytes(fromText, "round.kmoa", text));
+    const std::string path = ScratchPath("round.kmo");
+    ASSERT_TRUE(SaveModelBinary(fromText, path));
+    MeshObjectX fromBinary;
+    ASSERT_TRUE(LoadModelFile(fromBinary, path));
+    EXPECT_EQ(fromBinary.palette, fromText.palette);
+    EXPECT_EQ(fromBinary.texU, fromText.texU);
+    EXPECT_EQ(fromBinary.texV, fromText.texV);
+    ASSERT_EQ(fromBinary.frames.size(), 2u);
+    for (size_t f = 0; f < 2; ++f) {
+        const MeshFrame& a = fromText.frames[f];
+        const MeshFrame& b = fromBinary.frames[f];
+        ASSERT_EQ(a.packed.size(), b.packed.size());
+        for (size_t k = 0; k < a.packed.size(); ++k) {
+            EXPECT_EQ(std::tie(a.packed[k].qx, a.packed[k].qy, a.packed[k].qz, a.packed[k].normalIndex,
+                               a.packed[k].colourIndex),
+                      std::tie(b.packed[k].qx, b.packed[k].qy, b.packed[k].qz, b.packed[k].normalIndex,
+                               b.packed[k].colourIndex));
+        }
+        EXPECT_EQ(Positions(a), Positions(b));
+        EXPECT_EQ(a.radius, b.radius);
+    }
+    // A second pass gives the same bytes.
+    EXPECT_EQ(ModelBinaryBytes(fromBinary), ReadBytes(path));
+    // Quantisation keeps every coordinate within one step of the text's value.
+    EXPECT_NEAR(fromBinary.frames[1].triangles[1].position[0], 6.0f, 12.0f / 255);
+    EXPECT_NEAR(fromBinary.frames[1].triangles[1].position[2], 2.0f, 4.0f / 255);
+}
+
+TEST_F(ModelFileTest, WriterLeavesNoFileWhenTheTargetCannotBeWritten) {
+    MeshObjectX m;
+    EXPECT_FALSE(SaveModelBinary(m, ScratchPath("missing-dir/x.kmo")));
+}
+
+TEST_F(ModelFileTest, CornerTraceIsPrintedOnlyWhenSwitchedOn) {
+    const std::string text = "KMOA 1 3 0 0 1 0 0 1 1 255 255 255 3 0 0 1 1 2 2 1 3 0 0 0 1 0 0 0 1 0";
+    MeshObjectX m;
+    testing::internal::CaptureStdout();
+    Read(m, text);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    SetModelLoadTrace(true);
+    testing::internal::CaptureStdout();
+    Read(m, text);
+    SetModelLoadTrace(false);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "0 0 0.0 0.0 0.0 - 0.0 0.0\n1 1 1.0 0.0 0.0 - 1.0 0.0\n2 2 0.0 1.0 0.0 - 0.0 1.0\n");
+}
