@@ -2,6 +2,7 @@
 #include <string>
 
 #include "runtime/frame/frame.h"
+#include "runtime/gfx2d/draw2d.h"
 
 namespace {
 
@@ -22,5 +23,6 @@ int main(int argc, char** argv) {
         if (i > 1) commandLine += ' ';
         commandLine += argv[i];
     }
+    InstallStartupScreen();
     RunProgram(commandLine, ShowFrames);
 }
