@@ -118,6 +118,8 @@ void HeadlessPlatform::SetJoystickState(int index, const JoystickReading& readin
 
 bool HeadlessPlatform::OpenWindow(const WindowRequest& request) {
     title_ = request.title;
+    width_ = request.width;
+    height_ = request.height;
     windowOpen_ = true;
     windowVisible_ = true;
     return true;
@@ -143,6 +145,11 @@ void HeadlessPlatform::EnterWindowed(int, int) {
 void HeadlessPlatform::GetDesktopSize(int& width, int& height) const {
     width = 1024;
     height = 768;
+}
+
+void HeadlessPlatform::GetClientSize(int& width, int& height) const {
+    width = windowOpen_ ? width_ : 0;
+    height = windowOpen_ ? height_ : 0;
 }
 
 void HeadlessPlatform::ShowMessageBox(const std::string& title, const std::string& text) {

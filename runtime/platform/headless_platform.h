@@ -93,6 +93,7 @@ public:
     bool EnterFullscreen(int width, int height) override;
     void EnterWindowed(int width, int height) override;
     void GetDesktopSize(int& width, int& height) const override;
+    void GetClientSize(int& width, int& height) const override;
     void SwapBuffers() override { ++swaps_; }
     int SwapCount() const { return swaps_; }
     void* GetGLProcAddress(const char*) override { return nullptr; }
@@ -136,6 +137,7 @@ private:
     int pollLimit_ = 100000;
     double now_ = 1000.0;
     std::string title_;
+    int width_ = 0, height_ = 0;
     bool windowOpen_ = false;
     bool windowVisible_ = false;
     bool fullscreen_ = false;

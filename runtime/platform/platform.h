@@ -83,6 +83,8 @@ public:
     // Windowed at the client size (leaves full screen when active).
     virtual void EnterWindowed(int width, int height) = 0;
     virtual void GetDesktopSize(int& width, int& height) const = 0;
+    // The drawable client area in pixels (0 x 0 without a window).
+    virtual void GetClientSize(int& width, int& height) const = 0;
     virtual void SwapBuffers() = 0;
     virtual void* GetGLProcAddress(const char* name) = 0;
     // True when OpenGL renders in software (llvmpipe, softpipe or a driver that says so).

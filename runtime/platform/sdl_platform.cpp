@@ -230,6 +230,11 @@ public:
         }
     }
 
+    void GetClientSize(int& width, int& height) const override {
+        width = height = 0;
+        if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
+    }
+
     void SwapBuffers() override {
         if (window_) SDL_GL_SwapWindow(window_);
     }
