@@ -55,39 +55,18 @@ protected:
     CatchProgramEnd catchEnd;
 };
 
-TEST_F(LevelTest, AddModelLoadsSlotAndAnimationsOnlyForExistingFiles) {
+TEST_F(LevelTest, AddModelAndTextureLoadSlotsOnlyForExistingFiles) {
     AddModel("missing.kmo");
-    EXPECT_EQ(ModelCount(), 0);
+    AddTexture("NO_FILE");
+    EXPECT_EQ(ModelCount() + TextureCount(), 0);
     AddModel("m2.kmo");
+    AddTexture("t1.bmp");
     ASSERT_EQ(ModelCount(), 1);
+    ASSERT_EQ(TextureCount(), 1);
     EXPECT_EQ(ModelFiles(0), "m2.kmo");
     EXPECT_EQ(SlotTriangles(0), 3);
     EXPECT_EQ(ModelAnims(0, 1, 1), 21);
-    EXPECT_EQ(ModelAnims.Extent(1), 5);
-}
-
-TEST_F(LevelTest, AddTextureLoadsSlotOnlyForExistingFiles) {
-    AddTexture("NO_FILE");
-    EXPECT_EQ(TextureCount(), 0);
-    AddTexture("t1.bmp");
-    ASSERT_EQ(TextureCount(), 1);
     EXPECT_EQ(SpriteWidth(0), 3);
-}
-
-TEST_F(LevelTest, AddObjectAppendsARowToEachObjectArray) {
-    AddObject(1, 2, -0.5, 1, 3, 10, 20, 30, 45);
-    ObjState(0, 1) = 9;
-    AddObject(4, -1, 0, 2, -1, 1, 2, 3, 4);
-    ASSERT_EQ(ObjectCount(), 2);
-    EXPECT_EQ(ObjProps.Extent(0), 2);
-    EXPECT_EQ(ObjState.Extent(0), 2);
-    EXPECT_EQ(ObjPos(0, 2), 30);
-    EXPECT_EQ(ObjPos(0, 3), 45);
-    EXPECT_EQ(ObjProps(0, 2), -0.5);
-    EXPECT_EQ(ObjProps(0, 4), 3);
-    EXPECT_EQ(ObjState(0, 1), 9);
-    EXPECT_EQ(ObjProps(1, 1), -1);
-    EXPECT_EQ(ObjState(1, 1), 0);
 }
 
 TEST_F(LevelTest, DeleteObjectMovesTheLastObjectIntoTheHole) {
@@ -103,8 +82,11 @@ TEST_F(LevelTest, DeleteObjectMovesTheLastObjectIntoTheHole) {
     EXPECT_EQ(ObjPos(1, 0), 1);
     DeleteObject(1);
     DeleteObject(0);
-    EXPECT_EQ(ObjectCount(), 0);
-    EXPECT_EQ(ObjProps.Extent(0), 0);
+    EXPECT_EQ(ObjectCount() + ObjProps.Extent(0) + ObjState.Extent(0), 0);
+    AddObject(4, -1, -0.5, 2, 3, 1, 2, 3, 4);
+    EXPECT_EQ(ObjProps(0, 2), -0.5);
+    EXPECT_EQ(ObjPos(0, 3), 4);
+    EXPECT_EQ(ObjState(0, 2), 0);
 }
 
 TEST_F(LevelTest, DeleteModelRenumbersObjectsAnimsAndSlots) {
@@ -159,14 +141,9 @@ TEST_F(LevelTest, DeleteTextureRenumbersObjectsAndReloadsSlots) {
     EXPECT_EQ(ObjProps(1, 1), 0);
     EXPECT_EQ(ObjProps(2, 1), -1);
     EXPECT_EQ(SpriteWidth(0), 3);
-}
-
-TEST_F(LevelTest, DeletingTheLastTextureLeavesItsObjectsWithoutTexture) {
-    AddTwoTextures();
-    AddObjects({{0, 0}, {0, 1}});
-    DeleteTexture(1);
-    EXPECT_EQ(TextureCount(), 1);
-    EXPECT_EQ(ObjProps(0, 1), 0);
+    // Deleting the last texture leaves its objects without one.
+    DeleteTexture(0);
+    EXPECT_EQ(TextureCount(), 0);
     EXPECT_EQ(ObjProps(1, 1), -1);
 }
 
