@@ -1,0 +1,133 @@
+// The message box, and the built-in file requester that FileRequest falls back on.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gui/filerequester.h"
+#include "gui/messagebox.h"
+#include "gui_fixture.h"
+#include "runtime/files/filerequest.h"
+#include "runtime/files/files.h"
+
+namespace fs = std::filesystem;
+
+using MessageBoxTest = GuiTest;
+
+TEST_F(MessageBoxTest, OkReturnsOneAndTheDialogBelowGetsItsTableBack) {
+    DialogInit(0, 0, 300, 200);
+    AddButton("bt_save", "Save", 0, 0);
+    DialogRefresh(0, 0, 0, 0);
+    gui().Step();
+    const Number rows = PropertyRowCount();
+    const StrValue below = GetProp("bt_saveTEXT");
+
+    Number x = 0, y = 0, w = 0, h = 0;
+    gui().Do([&](HeadlessPlatform&) {
+        x = GetPropNum("XPOS");
+        y = GetPropNum("YPOS");
+        w = GetPropNum("WIDTH");
+        h = GetPropNum("HEIGHT");
+    });
+    gui().Click("bt_yes");
+    EXPECT_EQ(MessageBox("Saved successfully.", 0), 1);
+    EXPECT_EQ(x, (800 - 148) / 2);
+    EXPECT_EQ(y, 150);
+    EXPECT_EQ(w, 148);
+    EXPECT_EQ(h, 150);
+    EXPECT_EQ(DialogStackDepth(), 1);
+    EXPECT_EQ(PropertyRowCount(), rows);
+    EXPECT_EQ(GetProp("bt_saveTEXT").Std(), below.Std());
+}
+
+TEST_F(MessageBoxTest, YesAndNoGiveOneAndZero) {
+    gui().Click("bt_no");
+    EXPECT_EQ(MessageBox("Delete?", 1), 0);
+    gui().Click("bt_yes");
+    EXPECT_EQ(MessageBox("Delete?", 1), 1);
+}
+
+TEST_F(MessageBoxTest, LongTextWrapsAt100PixelsAndTheButtonIsScrolledIntoView) {
+    std::string text = "word";
+    for (int i = 1; i < 59; ++i) text += " word";
+    Number textHeight = 0, textWidth = 0, scrollMax = 0;
+    gui().Idle(1).Do([&](HeadlessPlatform&) {
+        textWidth = GetPropNum("ID_STATIC_1WIDTH");
+        textHeight = GetPropNum("ID_STATIC_1HEIGHT");
+        scrollMax = GetPropNum("SCROLLMAX");
+    });
+    gui().ScrollIntoView("bt_yes").Click("bt_yes");
+    EXPECT_EQ(MessageBox(StrValue(text), 0), 1);
+    EXPECT_EQ(textWidth, 100);
+    // Three 4-letter words and their spaces per 100-pixel line: 19 lines and 2 words.
+    EXPECT_EQ(textHeight, 20 * kFy);
+    EXPECT_GT(scrollMax, 0);
+}
+
+// --- Built-in file requester ------------------------------------------------------------------
+
+class FileRequesterTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        previous_ = GetCurrentDir().Std();
+        dir_ = fs::temp_directory_path() / ("zv_requester_" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "sub");
+        for (const char* name : {"a.kmo", "b.bmp", "c.KMO", "sub/x.kmo"}) std::ofstream(dir_ / name) << "x";
+        SetCurrentDir(StrValue(dir_.string()));
+        dir_ = fs::canonical(dir_);
+        InstallFileRequester();
+    }
+    void TearDown() override {
+        SetFileRequestFallback({});
+        SetCurrentDir(StrValue(previous_));
+        fs::remove_all(dir_);
+        GuiTest::TearDown();
+    }
+    // Clicks line n of the requester's list.
+    void ClickLine(int n) { gui().ClickOffset("ls_files", 10, n * kFy + 4); }
+
+    std::string previous_;
+    fs::path dir_;
+};
+
+TEST_F(FileRequesterTest, ListsFoldersAndMatchingFilesAndAnswersThePickedPath) {
+    std::string items;
+    gui().Do([&](HeadlessPlatform&) { items = GetProp("ls_filesTEXT").Std(); });
+    ClickLine(2);
+    gui().Click("bt_ok");
+    const StrValue answer = FileRequest("KMO Objects (*.kmo)|*.kmo", 1);
+    EXPECT_EQ(items, "[..]|[sub]|a.kmo|c.KMO");
+    EXPECT_EQ(answer.Std(), (dir_ / "a.kmo").string());
+    EXPECT_EQ(GetCurrentDir().Std(), dir_.string() + "/") << "the current directory is kept";
+    EXPECT_EQ(DialogStackDepth(), 0);
+}
+
+TEST_F(FileRequesterTest, EntersFoldersAndCancelAnswersNoFile) {
+    std::string items;
+    ClickLine(1);
+    gui().Idle(1).Do([&](HeadlessPlatform&) { items = GetProp("ls_filesTEXT").Std(); });
+    gui().Click("bt_cancel");
+    EXPECT_EQ(FileRequest("*.*", 1).Std(), "NO_FILE");
+    EXPECT_EQ(items, "[..]|x.kmo");
+}
+
+TEST_F(FileRequesterTest, OpenRefusesAMissingFileAndSaveAcceptsANewName) {
+    gui().TypeInto("tx_name", "missing.kmo").Click("bt_ok").Click("bt_cancel");
+    EXPECT_EQ(BuiltInFileRequest("*.kmo", 1).Std(), "NO_FILE");
+    gui().TypeInto("tx_name", "new.kmo").Click("bt_ok");
+    EXPECT_EQ(BuiltInFileRequest("*.kmo", 0).Std(), (dir_ / "new.kmo").string());
+}
+
+TEST_F(FileRequesterTest, SecondFilterOfTheListIsChosenWithTheRadioGroup) {
+    std::string items;
+    gui().MoveTo("ra_filter", 0.5, 0.75).Press().Release();
+    gui().Idle(1).Do([&](HeadlessPlatform&) { items = GetProp("ls_filesTEXT").Std(); });
+    gui().Click("bt_cancel");
+    BuiltInFileRequest("Models|*.kmo|Textures|*.bmp", 1);
+    EXPECT_EQ(items, "[..]|[sub]|b.bmp");
+}

@@ -1,0 +1,109 @@
+// The property table, its stack and the dialog lifecycle around them.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gui_fixture.h"
+
+namespace {
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+Rows Snapshot() {
+    Rows rows;
+    DimArray<StrValue>& t = PropertyTable();
+    for (int i = 0; i < PropertyRowCount(); ++i) rows.emplace_back(t(i, 0).Std(), t(i, 1).Std());
+    return rows;
+}
+
+}  // namespace
+
+using PropertyTableTest = GuiTest;
+
+TEST_F(PropertyTableTest, UnsetKeysReadEmptyAndZeroAndSettingTwiceKeepsOneRow) {
+    EXPECT_EQ(GetProp("nothing").Std(), "");
+    EXPECT_EQ(GetPropNum("nothing"), 0);
+    SetProp("bt_okTEXT", "OK");
+    SetProp("bt_okTEXT", "Fine");
+    SetPropNum("bt_okWIDTH", 42.5);
+    EXPECT_EQ(PropertyRowCount(), 2);
+    EXPECT_EQ(GetProp("bt_okTEXT").Std(), "Fine");
+    EXPECT_EQ(GetPropNum("bt_okWIDTH"), 42.5);
+    EXPECT_EQ(GetPropNum("bt_okTEXT"), 0) << "a non-numeric value reads as 0";
+    EXPECT_EQ(GetProp("BT_OKTEXT").Std(), "") << "keys are case-sensitive";
+}
+
+TEST_F(PropertyTableTest, GetItemPicksTheIndexedItemAndNothingOutsideTheList) {
+    SetProp("ls_animTEXT", "stand|walk|jump");
+    EXPECT_EQ(GetItem("ls_anim", 0).Std(), "stand");
+    EXPECT_EQ(GetItem("ls_anim", 1).Std(), "walk");
+    EXPECT_EQ(GetItem("ls_anim", 3).Std(), "");
+    // A negative index names no item; it must not fault the program.
+    EXPECT_EQ(GetItem("ls_anim", -1).Std(), "");
+    EXPECT_EQ(GetItem("ls_none", 0).Std(), "");
+}
+
+TEST_F(PropertyTableTest, DialogResetKeepsOnlyGeometryAndDefaultColours) {
+    DialogInit(10, 20, 300, 200);
+    AddButton("bt_ok", "OK", 0, 0);
+    SetProp("TEXT", "Title");
+    DialogReset();
+    const Rows rows = Snapshot();
+    ASSERT_EQ(rows.size(), 8u);
+    EXPECT_EQ(GetPropNum("COL_BRIGHT"), 16773360);
+    EXPECT_EQ(GetPropNum("COL_NORM"), 9470080);
+    EXPECT_EQ(GetPropNum("COL_HOVER_BRIGHT"), 16769168);
+    EXPECT_EQ(GetPropNum("COL_HOVER_NORM"), 16744496);
+    EXPECT_EQ(GetPropNum("XPOS"), 10);
+    EXPECT_EQ(GetPropNum("YPOS"), 20);
+    EXPECT_EQ(GetPropNum("WIDTH"), 300);
+    EXPECT_EQ(GetPropNum("HEIGHT"), 200);
+    EXPECT_EQ(GetPropNum("COUNT"), 0);
+}
+
+TEST_F(PropertyTableTest, StackedDialogsBringBackTheTableBelowUnchanged) {
+    DialogInit(0, 0, 400, 300);
+    AddButton("bt_a", "A", 0, 0);
+    AddList("ls_a", "one|two", 0, 0);
+    SetProp("ls_aSELECT", "1");
+    DialogRefresh(0, 0, 0, 0);
+    const Rows bottom = Snapshot();
+
+    // A bigger table on top, then a smaller one above it: the stack pads rows.
+    DialogInit(50, 50, 200, 100);
+    for (int i = 0; i < 20; ++i) AddButton("bt_"_s + i, "B", 0, 0);
+    DialogRefresh(0, 0, 0, 0);
+    const Rows middle = Snapshot();
+    DialogInit(60, 60, 100, 80);
+    AddButton("bt_c", "C", 0, 0);
+    EXPECT_EQ(DialogStackDepth(), 3);
+
+    DialogClose();
+    EXPECT_EQ(Snapshot(), middle);
+    DialogClose();
+    EXPECT_EQ(Snapshot(), bottom);
+    EXPECT_EQ(DialogStackDepth(), 1);
+}
+
+TEST_F(PropertyTableTest, ClosingWithoutAnOpenDialogChangesNothing) {
+    SetProp("XPOS", "5");
+    DialogClose();
+    EXPECT_EQ(GetPropNum("XPOS"), 5);
+    EXPECT_EQ(DialogStackDepth(), 0);
+}
+
+TEST_F(PropertyTableTest, ConstructorsAppendToTheWidgetOrderAndNameEmptyIds) {
+    DialogInit(0, 0, 300, 200);
+    NewWidget("", "Hello", 0, 0);
+    AddSpacer(10000, 0);
+    AddButton("bt_ok", "OK", 0, 0);
+    EXPECT_EQ(GetPropNum("COUNT"), 3);
+    EXPECT_EQ(GetProp("ID1").Std(), "ID_STATIC_1");
+    EXPECT_EQ(GetProp("ID2").Std(), "ID_SPACER_1");
+    EXPECT_EQ(GetProp("ID3").Std(), "bt_ok");
+    EXPECT_EQ(GetProp("ID_STATIC_1TYPE").Std(), "WIDGET");
+    EXPECT_EQ(GetPropNum("ID_STATIC_1WIDTH"), 6 * kFx);
+    EXPECT_EQ(GetPropNum("ID_SPACER_1HEIGHT"), 0);
+    EXPECT_EQ(GetPropNum("bt_okWIDTH"), 3 * kFx);
+    EXPECT_EQ(GetPropNum("bt_okHEIGHT"), kFy + 4);
+}

@@ -1,0 +1,242 @@
+// Text fields, lists, the file widget, TextBlock and the item edits.
+#include <vector>
+
+#include "gui_fixture.h"
+#include "runtime/files/filerequest.h"
+
+namespace {
+
+constexpr int kRight = 205;
+constexpr int kLeft = 203;
+constexpr int kBack = 14;
+constexpr int kShift = 42;
+
+}  // namespace
+
+class TextFieldTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        DialogInit(0, 0, 300, 200);
+        AddText("tx_name", "", 100, 0);
+        AddText("tx_other", "other", 100, 0);
+        DialogRefresh(0, 0, 0, 0);
+        gui().Step();
+    }
+    void Focus(const char* text, Number selStart, Number selEnd) {
+        SetProp("tx_nameTEXT", text);
+        SetPropNum("tx_nameSELSTART", selStart);
+        SetPropNum("tx_nameSELEND", selEnd);
+        SetProp("FOCUS", "tx_name");
+    }
+    std::string Text() { return GetProp("tx_nameTEXT").Std(); }
+};
+
+TEST_F(TextFieldTest, ClickGivesFocusAndTypingInsertsAtTheCaret) {
+    gui().Click("tx_name").Type("ab").Run();
+    EXPECT_EQ(GetProp("FOCUS").Std(), "tx_name");
+    EXPECT_EQ(Text(), "ab");
+    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 2);
+    SetPropNum("tx_nameSELSTART", 1);
+    SetPropNum("tx_nameSELEND", 1);
+    gui().Type("X").Run();
+    EXPECT_EQ(Text(), "aXb");
+    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 2);
+}
+
+TEST_F(TextFieldTest, BackspaceAndDeleteEditAroundTheCaretAndStopAtTheEnds) {
+    Focus("abc", 0, 0);
+    gui().Key(kBack).Run();
+    EXPECT_EQ(Text(), "abc") << "backspace at 0 changes nothing";
+    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 0);
+    gui().Key(211).Run();
+    EXPECT_EQ(Text(), "bc");
+    Focus("abc", 3, 3);
+    gui().Key(kBack).Run();
+    EXPECT_EQ(Text(), "ab");
+    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 2);
+    gui().Key(211).Run();
+    EXPECT_EQ(Text(), "ab") << "delete at the end changes nothing";
+}
+
+TEST_F(TextFieldTest, TypingReplacesTheSelectionAndPutsTheCaretAfterIt) {
+    Focus("abcdefg", 2, 5);
+    gui().Type("x").Run();
+    EXPECT_EQ(Text(), "abxfg");
+    EXPECT_EQ(GetPropNum("tx_nameSELSTART"), 3);
+    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 3);
+    Focus("abcdefg", 5, 2);
+    gui().Key(kBack).Run();
+    EXPECT_EQ(Text(), "abfg") << "backspace only removes the selection";
+}
+
+TEST_F(TextFieldTest, ShiftWithArrowsMovesOnlyTheSelectionEnd) {
+    Focus("abcdef", 0, 0);
+    gui().PressKey(kShift).Key(kLeft).Run();
+    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 0) << "Shift+Left at 0 stays at 0";
+    gui().Key(kRight).Key(kRight).ReleaseKey(kShift).Run();
+    EXPECT_EQ(GetPropNum("tx_nameSELSTART"), 0);
+    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 2);
+    gui().Type("Z").Run();
+    EXPECT_EQ(Text(), "Zcdef");
+}
+
+TEST_F(TextFieldTest, HeldArrowMovesOnceThenAgainEachTimeMoreThan100msHavePassed) {
+    SetFrameLimit(100);
+    Focus("0123456789abcdefghij", 0, 0);
+    platform().PressKey(kRight);
+    std::vector<Number> moves;
+    Number caret = 0;
+    for (int frame = 0; frame < 35; ++frame) {
+        gui().Step();
+        if (GetPropNum("tx_nameSELEND") != caret) {
+            caret = GetPropNum("tx_nameSELEND");
+            moves.push_back(GetPropNum("tx_nameLASTTIME"));
+        }
+    }
+    platform().ReleaseKey(kRight);
+    ASSERT_GE(moves.size(), 3u);
+    EXPECT_EQ(caret, moves.size()) << "one character per move";
+    for (size_t i = 1; i < moves.size(); ++i) {
+        EXPECT_GT(moves[i] - moves[i - 1], 100);
+        EXPECT_LT(moves[i] - moves[i - 1], 125) << "the next frame after 100 ms";
+    }
+}
+
+TEST_F(TextFieldTest, MouseDragSelectsAndTypingReplacesTheWholeText) {
+    SetProp("tx_nameTEXT", "old text");
+    gui().TypeInto("tx_name", "new").Run();
+    EXPECT_EQ(Text(), "new");
+}
+
+TEST_F(TextFieldTest, OnlyTheFocusedFieldTakesKeysEvenWithThePointerOverAnother) {
+    Focus("abc", 3, 3);
+    gui().MoveTo("tx_other").Type("z").Key(kBack).Key(kBack).Run();
+    EXPECT_EQ(Text(), "ab");
+    EXPECT_EQ(GetProp("tx_otherTEXT").Std(), "other");
+}
+
+TEST_F(TextFieldTest, CaretBeyondAReplacedTextIsKeptInsideIt) {
+    Focus("abc", 10, 12);
+    gui().Type("d").Run();
+    EXPECT_EQ(Text(), "abcd");
+    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 4);
+}
+
+TEST_F(TextFieldTest, LongTextGetsAScrollMaximumInWholeLines) {
+    // tw = 100 - 7 = 93: thirteen characters per line.
+    SetProp("tx_nameTEXT", "aaaaaaaaaaaa bbbbbbbbbbbb cccccccccccc dddddddddddd");
+    gui().Step();
+    // Four lines of 8 pixels over a 14-pixel field: (32 - 14) / 8 = 2.
+    EXPECT_EQ(GetPropNum("tx_nameSCROLLMAX"), 2);
+}
+
+// --- Lists ---------------------------------------------------------------------------------
+
+class ListTest : public GuiTest {};
+
+TEST_F(ListTest, ClickAfterScrollingSelectsTheLineUnderThePointer) {
+    DialogInit(0, 0, 300, 200);
+    AddList("ls_obj", "o0|o1|o2|o3|o4|o5|o6|o7|o8|o9", 100, 4 * kFy);
+    EXPECT_EQ(GetPropNum("ls_objHEIGHT"), 4 * kFy + 4);
+    EXPECT_EQ(GetPropNum("ls_objCOUNT"), 10);
+    gui().Step();
+    EXPECT_EQ(GetPropNum("ls_objSCROLLMAX"), 6);
+    gui().ScrollDown("ls_obj", 3).Run();
+    EXPECT_EQ(GetPropNum("ls_objSCROLL"), 3);
+    EXPECT_EQ(GetPropNum("ls_objCLICKED"), 0) << "the scroll arrows select nothing";
+    gui().ClickOffset("ls_obj", 10, 4).Run();
+    EXPECT_EQ(GetPropNum("ls_objSELECT"), 3);
+    EXPECT_EQ(GetPropNum("ls_objCLICKED"), 1);
+    gui().Idle(1).Run();
+    EXPECT_EQ(GetPropNum("ls_objCLICKED"), 0);
+    gui().ScrollDown("ls_obj", 5).Run();
+    EXPECT_EQ(GetPropNum("ls_objSCROLL"), 6) << "scrolling stops at the maximum";
+}
+
+TEST_F(ListTest, ClickBelowTheLastItemClearsTheSelection) {
+    DialogInit(0, 0, 300, 200);
+    AddList("ls_path", "first|second", 0, 0);
+    EXPECT_EQ(GetPropNum("ls_pathWIDTH"), 9 * kFx);
+    gui().Step();
+    gui().ClickOffset("ls_path", 10, 4).Run();
+    EXPECT_EQ(GetPropNum("ls_pathSELECT"), 0);
+    gui().ClickOffset("ls_path", 10, 3 * kFy + 4).Run();
+    EXPECT_EQ(GetPropNum("ls_pathSELECT"), -1);
+    EXPECT_EQ(GetPropNum("ls_pathCLICKED"), 1);
+}
+
+TEST_F(ListTest, PointerOnTheStripOfAListWithoutScrollingResetsItsScroll) {
+    DialogInit(0, 0, 300, 200);
+    AddList("ls_short", "a|b", 100, 0);
+    gui().Step();
+    SetProp("ls_shortSCROLL", "2");
+    gui().MoveToOffset("ls_short", 95, 10).Run();
+    EXPECT_EQ(GetPropNum("ls_shortSCROLL"), 0);
+}
+
+TEST_F(ListTest, EmptyListSelectsNothing) {
+    DialogInit(0, 0, 300, 200);
+    AddList("ls_none", "", 0, 0);
+    EXPECT_EQ(GetPropNum("ls_noneSELECT"), -1);
+    EXPECT_EQ(GetPropNum("ls_noneCOUNT"), 0);
+}
+
+TEST_F(ListTest, AddItemAndDeleteItemRebuildTheItemsAndKeepTheSelection) {
+    DialogInit(0, 0, 300, 200);
+    AddList("ls_a", "a|b", 0, 0);
+    SetProp("ls_aSELECT", "1");
+    AddItem("ls_a", "c", -1);
+    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "a|b|c");
+    EXPECT_EQ(GetPropNum("ls_aCOUNT"), 3);
+    EXPECT_EQ(GetPropNum("ls_aSELECT"), 1);
+    AddItem("ls_a", "", 0);
+    AddItem("ls_a", "z", 99);
+    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "<null>|a|b|c|z");
+    DeleteItem("ls_a", 1);
+    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "<null>|b|c|z");
+    EXPECT_EQ(GetPropNum("ls_aCOUNT"), 4);
+    DeleteItem("ls_a", -1);
+    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "");
+    EXPECT_EQ(GetPropNum("ls_aCOUNT"), 0);
+    EXPECT_EQ(GetPropNum("ls_aSELECT"), -1) << "no item left to be selected";
+
+    AddRadio("ra_kind", "x|y", 0);
+    AddItem("ra_kind", "w", -1);
+    EXPECT_EQ(GetPropNum("ra_kindHEIGHT"), 3 * kFy) << "AddItem refreshes the sizes";
+}
+
+// --- TextBlock -----------------------------------------------------------------------------
+
+TEST_F(ListTest, TextBlockWrapsWordsAndFindsTheCharacterAtAPoint) {
+    SetProp("stTEXT", "aaa bbb ccc");
+    EXPECT_EQ(TextBlock("st", 0, 0, 50, 0, 0), 2 * kFy);
+    EXPECT_EQ(TextBlock("st", 0, 0, 30, 0, 0), 3 * kFy);
+    EXPECT_EQ(TextBlock("st", 0, 0, 1000, 0, 0), kFy);
+    // At width 30 the lines are "aaa ", "bbb ", "ccc ".
+    EXPECT_EQ(TextBlock("st", 0, 0, 30, 0, 1), 0);
+    EXPECT_EQ(TextBlock("st", 10, 12, 30, 0, 1), 4);
+    EXPECT_EQ(TextBlock("st", 20, 12, 30, 0, 1), 6);
+    EXPECT_EQ(TextBlock("st", 500, 500, 30, 0, 1), 12) << "past the end: the length + 1";
+    SetProp("stTEXT", "ab\ncd");
+    EXPECT_EQ(TextBlock("st", 0, 0, 1000, 0, 0), 2 * kFy);
+}
+
+// --- File widget ---------------------------------------------------------------------------
+
+TEST_F(ListTest, FileWidgetTakesTheRequestersAnswerAndKeepsItsNameOnCancel) {
+    DialogInit(0, 0, 300, 200);
+    AddFile("fi_model", "", 0, 0);
+    EXPECT_EQ(GetPropNum("fi_modelWIDTH"), 12 * kFx);
+    gui().Step();
+    platform().QueueFileAnswer("/media/models/ship.kmo");
+    gui().Click("fi_model").Run();
+    EXPECT_EQ(GetProp("fi_modelTEXT").Std(), "/media/models/ship.kmo");
+    ASSERT_EQ(platform().FileDialogCalls().size(), 1u);
+    EXPECT_EQ(platform().FileDialogCalls()[0].filter, "*.*");
+    EXPECT_TRUE(platform().FileDialogCalls()[0].open);
+
+    platform().QueueFileAnswer("NO_FILE");
+    gui().Click("fi_model").Run();
+    EXPECT_EQ(GetProp("fi_modelTEXT").Std(), "/media/models/ship.kmo");
+}

@@ -1,0 +1,173 @@
+// Buttons, check boxes, radio groups, sliders and the row layout, driven frame by frame.
+#include "gui_fixture.h"
+
+using WidgetTest = GuiTest;
+
+TEST_F(WidgetTest, ButtonClicksOnlyInTheFrameOfTheRelease) {
+    DialogInit(100, 100, 200, 100);
+    AddButton("bt_ok", "OK", 0, 0);
+    DialogRefresh(0, 0, 0, 0);
+    gui().Step();
+
+    gui().MoveTo("bt_ok").Run();
+    EXPECT_EQ(GetPropNum("bt_okHOVER"), 1);
+    gui().Press().Run();
+    EXPECT_EQ(GetPropNum("bt_okCLICKED"), 0) << "the press frame is no click";
+    gui().Release().Run();
+    EXPECT_EQ(GetPropNum("bt_okCLICKED"), 1);
+    gui().Idle(1).Run();
+    EXPECT_EQ(GetPropNum("bt_okCLICKED"), 0) << "a click lasts one frame";
+}
+
+TEST_F(WidgetTest, PressAndReleaseTheDialogNeverSawDownIsNoClick) {
+    DialogInit(100, 100, 200, 100);
+    AddButton("bt_ok", "OK", 0, 0);
+    gui().Step();
+    gui().MoveTo("bt_ok").Run();
+    // Down at one poll and up at the next, with no DialogShow between them.
+    platform().Then([](HeadlessPlatform& p) { p.PressButton(kMouseLeft); });
+    platform().Then([](HeadlessPlatform& p) { p.ReleaseButton(kMouseLeft); });
+    FlipScreen();
+    FlipScreen();
+    DialogShow(0);
+    EXPECT_EQ(GetPropNum("bt_okCLICKED"), 0);
+}
+
+TEST_F(WidgetTest, PressInsideAndReleaseOutsideIsNoClick) {
+    DialogInit(100, 100, 200, 100);
+    AddButton("bt_ok", "OK", 0, 0);
+    gui().Step();
+    gui().MoveTo("bt_ok").Press().MoveToPoint(20, 20).Release().Run();
+    EXPECT_EQ(GetPropNum("bt_okCLICKED"), 0);
+    EXPECT_EQ(GetPropNum("bt_okHOVER"), 0);
+}
+
+TEST_F(WidgetTest, CheckBoxTogglesOncePerReleaseInsideIt) {
+    DialogInit(100, 100, 200, 100);
+    AddCheckbox("cb_loop", "Loop", 0, 0);
+    EXPECT_EQ(GetPropNum("cb_loopWIDTH"), 7 * kFx);
+    gui().Step();
+    gui().MoveTo("cb_loop").Press().Idle(3).Run();
+    EXPECT_EQ(GetPropNum("cb_loopCHECKED"), 0) << "holding the button does not toggle";
+    gui().Release().Idle(2).Run();
+    EXPECT_EQ(GetPropNum("cb_loopCHECKED"), 1);
+    gui().Click("cb_loop").Run();
+    EXPECT_EQ(GetPropNum("cb_loopCHECKED"), 0);
+}
+
+TEST_F(WidgetTest, RadioGroupIsOneLinePerItemAndReportsAChangeForOneFrame) {
+    DialogInit(100, 100, 200, 100);
+    AddRadio("ra_behave", "Land|Water|Toxic", 0);
+    EXPECT_EQ(GetPropNum("ra_behaveHEIGHT"), 3 * kFy);
+    EXPECT_EQ(GetPropNum("ra_behaveWIDTH"), 8 * kFx);
+    EXPECT_EQ(GetPropNum("ra_behaveSELECT"), 0) << "the first item until something is chosen";
+    gui().Step();
+
+    gui().MoveTo("ra_behave", 0.5, 1.5 / 3).Press().Release().Run();
+    EXPECT_EQ(GetPropNum("ra_behaveSELECT"), 1);
+    EXPECT_EQ(GetPropNum("ra_behaveCLICKED"), 1);
+    EXPECT_EQ(GetPropNum("ra_behaveHOVER"), 1);
+    gui().Idle(1).Run();
+    EXPECT_EQ(GetPropNum("ra_behaveCLICKED"), 0);
+
+    gui().Press().Release().Run();
+    EXPECT_EQ(GetPropNum("ra_behaveCLICKED"), 0) << "the selected row again changes nothing";
+    EXPECT_EQ(GetPropNum("ra_behaveSELECT"), 1);
+}
+
+TEST_F(WidgetTest, EmptyRadioGroupSelectsNothingAndHasNoHeight) {
+    DialogInit(100, 100, 200, 100);
+    AddRadio("ra_none", "", 50);
+    EXPECT_EQ(GetPropNum("ra_noneSELECT"), -1);
+    EXPECT_EQ(GetPropNum("ra_noneHEIGHT"), 0);
+}
+
+TEST_F(WidgetTest, SliderValueFollowsThePointerWithTwoDecimalsAndStopsAtTheEnds) {
+    DialogInit(100, 100, 200, 100);
+    AddSlider("sl_grav", 0, 0);
+    EXPECT_EQ(GetPropNum("sl_gravWIDTH"), 100);
+    EXPECT_EQ(GetPropNum("sl_gravHEIGHT"), 16);
+    EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "0");
+    gui().Step();
+
+    gui().MoveToOffset("sl_grav", 50, 8).Press().Run();
+    EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "0.49");
+    EXPECT_EQ(GetPropNum("sl_gravCLICKED"), -1) << "a slider reports the press too";
+    gui().MoveToOffset("sl_grav", 1, 8).Run();
+    EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "0.00");
+    gui().MoveToOffset("sl_grav", 99, 8).Run();
+    EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "1.00");
+    gui().MoveToOffset("sl_grav", 50, 8).Release().Run();
+    EXPECT_EQ(GetPropNum("sl_gravCLICKED"), 1);
+    EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "0.49");
+    // Moving without the button leaves the value.
+    gui().MoveToOffset("sl_grav", 90, 8).Run();
+    EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "0.49");
+}
+
+TEST_F(WidgetTest, SpriteButtonTakesItsSizeFromTheSprite) {
+    DialogInit(100, 100, 200, 100);
+    // An empty slot is 0 x 0.
+    AddButton("bt_pic", "SPR_B77", 0, 0);
+    EXPECT_EQ(GetPropNum("bt_picWIDTH"), 4);
+    EXPECT_EQ(GetPropNum("bt_picHEIGHT"), 4);
+    AddButton("bt_fixed", "SPR_B77", 30, 0);
+    EXPECT_EQ(GetPropNum("bt_fixedWIDTH"), 30);
+    EXPECT_EQ(GetPropNum("bt_fixedHEIGHT"), 4);
+}
+
+// --- Row layout --------------------------------------------------------------------------
+
+TEST_F(WidgetTest, WidgetsFlowInRowsAndWrapWhenTheRowIsFull) {
+    // Content width 250 - 5 - 1.5 * fx: two 100-pixel widgets fit in a row, not three.
+    DialogInit(0, 0, 250, 200);
+    for (int i = 0; i < 5; ++i) AddButton("bt_"_s + i, "X", 100, 20);
+    gui().Step();
+    EXPECT_EQ(CellOf("bt_0").x, 5);
+    EXPECT_EQ(CellOf("bt_0").y, 5);
+    EXPECT_EQ(CellOf("bt_1").x, 107);
+    EXPECT_EQ(CellOf("bt_1").y, 5);
+    EXPECT_EQ(CellOf("bt_2").x, 5);
+    EXPECT_EQ(CellOf("bt_2").y, 27);
+    EXPECT_EQ(CellOf("bt_4").y, 49);
+}
+
+TEST_F(WidgetTest, SpacerOfWidth10000EndsTheRowWithoutAddingHeight) {
+    DialogInit(0, 0, 250, 200);
+    AddButton("bt_a", "A", 0, 0);
+    AddSpacer(10000, 0);
+    AddButton("bt_b", "B", 0, 0);
+    gui().Step();
+    EXPECT_EQ(CellOf("bt_a").y, 5);
+    EXPECT_EQ(CellOf("bt_b").x, 5);
+    EXPECT_EQ(CellOf("bt_b").y, 5 + (kFy + 4) + 2 + 2);
+}
+
+TEST_F(WidgetTest, WidgetWiderThanTheContentStartsANewRowAndIsClipped) {
+    DialogInit(0, 0, 250, 200);
+    AddButton("bt_a", "A", 0, 0);
+    AddButton("bt_wide", "W", 1000, 20);
+    gui().Step();
+    const auto wide = CellOf("bt_wide");
+    EXPECT_EQ(wide.x, 5);
+    EXPECT_GT(wide.y, CellOf("bt_a").y);
+    EXPECT_EQ(wide.w, 250 - 5 - 1.5 * kFx);
+}
+
+TEST_F(WidgetTest, MovableDialogBodyStartsBelowTheTitleBar) {
+    DialogInit(40, 30, 200, 100);
+    AddButton("bt_a", "A", 0, 0);
+    gui().Step();
+    EXPECT_EQ(CellOf("bt_a").y, 30 + 5);
+    SetProp("MOVABLE", "1");
+    gui().Step();
+    EXPECT_EQ(CellOf("bt_a").y, 30 + kFy + 4 + 5);
+}
+
+TEST_F(WidgetTest, StaticTextHeightFollowsItsWrappedLines) {
+    DialogInit(0, 0, 300, 200);
+    NewWidget("st_msg", "one two three four five six", 50, 0);
+    DialogRefresh(0, 0, 0, 0);
+    // A word moves to the next line when it would end past 50 pixels.
+    EXPECT_EQ(GetPropNum("st_msgHEIGHT"), 5 * kFy);
+}
