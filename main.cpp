@@ -1,6 +1,7 @@
 // Zentrovel: the level editor with test play built in.
 #include <string>
 
+#include "gui/filerequester.h"
 #include "runtime/frame/frame.h"
 #include "runtime/gfx2d/draw2d.h"
 
@@ -24,5 +25,6 @@ int main(int argc, char** argv) {
         commandLine += argv[i];
     }
     InstallStartupScreen();
+    InstallFileRequester();
     RunProgram(commandLine, ShowFrames);
 }
