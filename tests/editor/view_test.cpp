@@ -1,0 +1,247 @@
+// Editor 3D view: the four cameras and the position dialog driven like a user on the
+// headless platform (no pixels; the engine keeps its projection without a context).
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "editor/level.h"
+#include "editor/view.h"
+#include "game/path.h"
+#include "runtime/gfx3d/engine.h"
+#include "runtime/gfx3d/lumenor3d.h"
+#include "tests/gui/gui_fixture.h"
+
+namespace {
+
+class PositionDialogTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        LoadFont("", 1);   // the dialog's font; the built-in one here
+        ResetLevelArrays();
+        ViewTarget.Dim(4);
+        ViewDistance = 12;
+        PreviewTime = 0;
+        ScreenW = 800;
+        ScreenH = 600;
+        pos.Dim(4);
+    }
+
+    // The world x, y under a pixel of the front view, for target 0 and distance D.
+    static void FrontViewPoint(int px, int py, double& x, double& y) {
+        const double w = 400, h = 284;   // the front view's viewport
+        const double hh = std::tan((ViewDistance + 0.01) / 2 * M_PI / 180) * 100;
+        x = ((px + 0.0) / w * 2 - 1) * hh * (w / h);
+        y = (1 - (py - 32.0) / h * 2) * hh;
+    }
+    static double Snap(double v) { return std::trunc(2 * v) / 2; }
+
+    // Presses and releases the left button at a screen point, one frame each.
+    void ClickAt(int x, int y) { gui().MoveToPoint(x, y).Press().Idle(1).Release().Idle(1); }
+
+    DimArray<Number> pos;
+};
+
+TEST_F(PositionDialogTest, OkWithoutAClickSnapsTowardZero) {
+    pos(0) = 1.26;
+    pos(1) = -1.26;
+    pos(2) = 0.74;
+    pos(3) = 7.3;
+    gui().Idle(2).Click("bt_ok");
+    EXPECT_EQ(PositionDialog(3, pos), 1);
+    EXPECT_EQ(pos(0), 1.0);
+    EXPECT_EQ(pos(1), -1.0);
+    EXPECT_EQ(pos(2), 0.5);
+    EXPECT_EQ(pos(3), 7.0);
+    EXPECT_EQ(DialogStackDepth(), 0) << "the dialog is closed";
+}
+
+TEST_F(PositionDialogTest, ShortPositionIsResizedKeepingItsValues) {
+    pos.Dim(2);
+    pos(0) = 2.5;
+    pos(1) = 3;
+    StrValue text;
+    gui().Idle(2).Do([&](HeadlessPlatform&) { text = GetProp("tx_textTEXT"); }).Click("bt_ok");
+    EXPECT_EQ(PositionDialog(-1, pos), 1);
+    ASSERT_EQ(pos.Extent(0), 4);
+    EXPECT_EQ(pos(0), 2.5);
+    EXPECT_EQ(pos(1), 3);
+    EXPECT_EQ(pos(3), 0);
+    EXPECT_EQ(text.Std(), "X:2.5 Y:3 Z:0");
+}
+
+TEST_F(PositionDialogTest, CancelAfterAClickKeepsTheClickedValuesAndTheCamera) {
+    double x = 0, y = 0;
+    FrontViewPoint(310, 110, x, y);
+    ASSERT_GT(std::fabs(2 * x - std::round(2 * x)), 0.05) << "pick a point away from a snap step";
+    ASSERT_GT(std::fabs(2 * y - std::round(2 * y)), 0.05);
+    pos(2) = 4;
+    ClickAt(310, 110);
+    // A drag with the right button in the front quadrant moves the camera target.
+    gui().MoveToPoint(100, 200).Do([](HeadlessPlatform& p) { p.PressButton(kMouseRight); });
+    gui().MoveToPoint(140, 200).Do([](HeadlessPlatform& p) { p.ReleaseButton(kMouseRight); });
+    gui().Idle(1).Click("bt_cancel");
+    EXPECT_EQ(PositionDialog(-1, pos), 0);
+    EXPECT_EQ(pos(0), Snap(x));
+    EXPECT_EQ(pos(1), Snap(y));
+    EXPECT_EQ(pos(2), 4) << "the front view does not set z";
+    EXPECT_LT(ViewTarget(0), 0) << "dragging right moves the target left";
+    EXPECT_EQ(ViewTarget(1), 0);
+}
+
+TEST_F(PositionDialogTest, SideAndTopViewsSetTheirOwnCoordinates) {
+    pos(0) = 9;
+    ClickAt(700, 110);   // side view: y and z
+    ClickAt(100, 500);   // top view: x and z
+    gui().Idle(1).Click("bt_ok");
+    EXPECT_EQ(PositionDialog(-1, pos), 1);
+    // The side view looks along +x: right of centre is +z, above centre is +y.
+    EXPECT_GT(pos(1), 0);
+    // The top view looks down with -z up: left of centre is -x, below centre is +z.
+    EXPECT_LT(pos(0), 0);
+    EXPECT_GT(pos(2), 0);
+}
+
+TEST_F(PositionDialogTest, OnePressOfTheRightArrowTurnsOnce) {
+    // The key is held over several polls while the dialog waits for it to come up.
+    gui().Idle(1).Do([](HeadlessPlatform& p) {
+        p.PressKey(kKeyRight);
+        p.Idle(6).Then([](HeadlessPlatform& q) { q.ReleaseKey(kKeyRight); });
+    });
+    gui().Idle(3).Do([](HeadlessPlatform& p) {
+        p.PressKey(kKeyRight);
+        p.Idle(2).Then([](HeadlessPlatform& q) { q.ReleaseKey(kKeyRight); });
+    });
+    gui().Idle(3).Do([](HeadlessPlatform& p) {
+        p.PressKey(kKeyLeft);
+        p.Then([](HeadlessPlatform& q) { q.ReleaseKey(kKeyLeft); });
+    });
+    gui().Idle(3).Click("bt_ok");
+    EXPECT_EQ(PositionDialog(-1, pos), 1);
+    EXPECT_EQ(pos(3), 15);
+}
+
+TEST_F(PositionDialogTest, ZoomNeverGoesBelowOne) {
+    gui().Idle(1).PressKey(kKeyDown).Idle(30).ReleaseKey(kKeyDown);
+    Number least = 100;
+    gui().Do([&](HeadlessPlatform&) { least = ViewDistance; });
+    gui().Do([](HeadlessPlatform& p) { p.TurnWheel(-1); }).Idle(1);
+    Number zoomedOut = 0;
+    gui().Do([&](HeadlessPlatform&) { zoomedOut = ViewDistance; });
+    gui().Click("bt_ok");
+    EXPECT_EQ(PositionDialog(-1, pos), 1);
+    EXPECT_EQ(least, 1);
+    EXPECT_GT(zoomedOut, 1) << "the wheel turned toward the user zooms out";
+}
+
+TEST_F(PositionDialogTest, ClicksInThePerspectiveViewAndTheTopBarChangeNothing) {
+    pos(0) = 1.5;
+    pos(1) = -2;
+    pos(2) = 3;
+    ClickAt(600, 450);   // perspective view
+    ClickAt(500, 20);    // top bar, beside its widgets
+    gui().Idle(1).Click("bt_ok");
+    const Number target[4] = {ViewTarget(0), ViewTarget(1), ViewTarget(2), ViewTarget(3)};
+    EXPECT_EQ(PositionDialog(-1, pos), 1);
+    EXPECT_EQ(pos(0), 1.5);
+    EXPECT_EQ(pos(1), -2);
+    EXPECT_EQ(pos(2), 3);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(ViewTarget(k), target[k]);
+}
+
+TEST_F(PositionDialogTest, TimeSliderSetsThePreviewTimeAndStartsFromIt) {
+    PreviewTime = 25;
+    Number start = -1;
+    gui().Idle(2).Do([&](HeadlessPlatform&) { start = PreviewTime; });
+    // Press and release at the slider's right end.
+    gui().MoveTo("sl_time", 0.99, 0.5).Press().Idle(1).Release().Idle(1).Click("bt_ok");
+    EXPECT_EQ(PositionDialog(-1, pos), 1);
+    EXPECT_DOUBLE_EQ(start, 25) << "opening the dialog keeps the preview time";
+    EXPECT_DOUBLE_EQ(PreviewTime, 50);
+}
+
+class DrawLevelViewTest : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        ResetLevelArrays();
+        ViewTarget.Dim(4);
+        ViewDistance = 12;
+        PreviewTime = 0;
+        SetViewport(0, 0, 400, 300);
+    }
+    // Window position of a world point in the view just set.
+    static bool Project(double x, double y, double z, double& sx, double& sy) {
+        return Engine3D().WorldToScreen(x, y, z, sx, sy);
+    }
+};
+
+TEST_F(DrawLevelViewTest, EveryViewLooksAtTheTargetAndOnlyThePerspectiveHasDepth) {
+    ViewTarget(0) = 3;
+    ViewTarget(1) = 1;
+    ViewTarget(2) = -2;
+    for (int mode = 0; mode < 4; ++mode) {
+        DrawLevelView(mode);
+        EXPECT_EQ(Engine3D().Orthographic(), mode != kViewPerspective) << mode;
+        double sx = 0, sy = 0;
+        ASSERT_TRUE(Project(3, 1, -2, sx, sy)) << mode;
+        EXPECT_NEAR(sx, 200, 1e-6) << mode;
+        EXPECT_NEAR(sy, 150, 1e-6) << mode;
+    }
+    // The front view shows +x to the right and +y up.
+    DrawLevelView(kViewFront);
+    double sx = 0, sy = 0;
+    Project(4, 2, -2, sx, sy);
+    EXPECT_GT(sx, 200);
+    EXPECT_LT(sy, 150);
+}
+
+TEST_F(DrawLevelViewTest, DistanceZoomsTheOrthographicViews) {
+    double near = 0, far = 0, sy = 0;
+    ViewDistance = 5;
+    DrawLevelView(kViewFront);
+    Project(1, 0, 0, near, sy);
+    ViewDistance = 40;
+    DrawLevelView(kViewFront);
+    Project(1, 0, 0, far, sy);
+    EXPECT_GT(near - 200, far - 200) << "a larger distance shows more of the level";
+    EXPECT_GT(far, 200);
+}
+
+TEST_F(DrawLevelViewTest, PathObjectsStandAtThePreviewTime) {
+    PathLen.Dim(1);
+    PathPoints.Dim(1, 8, 3);
+    PathLen(0) = 2;
+    PathPoints(0, 1, 0) = 4;   // a there-and-back of length 8
+    AddObject(0, -1, 0, 0, 0, 0, 0, 0, 0);
+    PreviewTime = 0.25;
+    DrawLevelView(kViewPerspective);
+    EXPECT_DOUBLE_EQ(ObjPos(0, 0), 2);
+    PreviewTime = 0.5;
+    DrawLevelView(kViewTop);
+    EXPECT_DOUBLE_EQ(ObjPos(0, 0), 4);
+}
+
+TEST_F(DrawLevelViewTest, MarkerModelBlinksWithTheRedDotAndTheCameraMarkerIsOnlyTheDot) {
+    DimArray<Number> p;
+    p.Dim(4);
+    p(0) = 5;
+    p(1) = 6;
+    p(2) = 7;
+    p(3) = 90;
+    // Within the first quarter second of each half the model is placed and drawn.
+    const double phase = std::fmod(GetElapsedTime(), 500);
+    platform().AdvanceClock(phase < 250 ? 0 : 500 - phase);
+    SetMovement(0, 0, 0);
+    DrawPositionMarker(3, p);
+    EXPECT_EQ(Engine3D().Level(0).translation[0], 5);
+    EXPECT_EQ(Engine3D().Level(0).rotationCount, 1);
+    SetMovement(0, 0, 0);
+    DrawPositionMarker(-1, p);
+    EXPECT_EQ(Engine3D().Level(0).translation[0], 0) << "the camera marker is a dot only";
+    platform().AdvanceClock(300);
+    DrawPositionMarker(3, p);
+    EXPECT_EQ(Engine3D().Level(0).translation[0], 0) << "the other half of the blink is the dot";
+}
+
+}  // namespace
