@@ -584,6 +584,7 @@ public:
 
     void Bytes(const std::string& rel, const std::string& bytes) {
         if (!result.error.empty()) return;
+        if (Keeps(rel)) return;
         FILE* f = std::fopen((dir_ + "/" + rel).c_str(), "wb");
         bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
         if (f && std::fclose(f) != 0) ok = false;
@@ -621,6 +622,15 @@ public:
     DemoResult result;
 
 private:
+    // The level file and the animation files are what the editor saves: a designer's
+    // changes to them are never replaced by the demo's.
+    bool Keeps(const std::string& rel) {
+        const bool editable = rel == "level.ini" || (rel.size() > 5 && rel.ends_with(".kmoa"));
+        std::error_code ec;
+        if (!editable || !fs::exists(fs::path(dir_) / rel, ec)) return false;
+        result.kept.push_back(rel);
+        return true;
+    }
     void Done(const std::string& rel, bool ok) {
         if (ok)
             result.files.push_back(rel);

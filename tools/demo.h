@@ -16,11 +16,13 @@ inline constexpr const char* kDemoMediaFolder = "media";
 struct DemoResult {
     bool ok = false;
     std::vector<std::string> files;  // written files, relative to the demo directory
+    std::vector<std::string> kept;   // existing level and animation files left as they were
     std::string error;               // the first file that could not be written
 };
 
 // Writes the demo into `dir` (created when missing): the editor's media, "level.ini" and the
-// media folder. Existing files of the same names are replaced.
+// media folder. An existing "level.ini" or model animation file is kept, since the editor
+// saves those; other files of the same names are replaced.
 DemoResult WriteDemo(const std::string& dir);
 
 // The text of the demo's "level.ini" (CR LF lines, as the level writer makes them).

@@ -109,7 +109,7 @@ int CmdDemo(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("demo needs a directory");
     const DemoResult r = WriteDemo(args[0]);
     if (!r.ok) return Print({{"ok", false}, {"error", "could not write " + r.error}}, kExitBadInput);
-    return Print({{"ok", true}, {"dir", args[0]}, {"files", r.files}}, kExitOk);
+    return Print({{"ok", true}, {"dir", args[0]}, {"files", r.files}, {"kept", r.kept}}, kExitOk);
 }
 
 int CmdResave(const std::vector<std::string>& args) {
