@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bash "$root/scripts/deps.sh" build
-bash "$root/scripts/build.sh" zentrovel
+bash "$root/scripts/build.sh" zentrovel zentrovel-tool
 run=$root/build/run
 mkdir -p "$run"
 cp "$root/build/zentrovel" "$run/"
