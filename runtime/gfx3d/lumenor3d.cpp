@@ -245,6 +245,10 @@ int Lumenor3D::FrameCount(int slot) {
     return model ? int(model->frames.size()) : 0;
 }
 
+void Lumenor3D::ModelChanged(int slot) {
+    if (slot >= 0 && slot < kModelSlots) caches_[size_t(slot)].clear();
+}
+
 int Lumenor3D::LoadSlot(int slot, const std::string& path) {
     MeshObject* model = Model(slot);
     if (!model) return 0;

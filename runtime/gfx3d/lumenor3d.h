@@ -92,6 +92,9 @@ public:
     // The model of a slot, or null outside 0 .. 4095.
     MeshObject* Model(int slot);
     int FrameCount(int slot);
+    // Drops what the engine derived from a slot's triangles (the collision cache); call
+    // after changing a slot's model in place.
+    void ModelChanged(int slot);
 
     // ---- Transform stack
 

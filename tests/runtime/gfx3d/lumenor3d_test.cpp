@@ -29,6 +29,7 @@ protected:
         std::vector<std::vector<Point3>> f;
         for (int k = 0; k < frames; ++k) f.push_back(Square(10, float(k)));
         PutTriangles(*engine.Model(slot), f);
+        engine.ModelChanged(slot);
     }
     float DrawnHeight() { return engine.Model(engine.LastDraw().slot)->drawList[0].position[1]; }
 
