@@ -16,14 +16,6 @@ TEST_F(DialogTest, TitleBarDragMovesTheDialogAndStopsAtTheScreenEdge) {
     EXPECT_EQ(GetPropNum("YPOS"), 110);
 }
 
-TEST_F(DialogTest, DragOfADialogWithoutTitleBarDoesNothing) {
-    DialogInit(50, 100, 200, 100);
-    gui().Step();
-    gui().DragTitle(30, 20).Run();
-    EXPECT_EQ(GetPropNum("XPOS"), 50);
-    EXPECT_EQ(GetPropNum("YPOS"), 100);
-}
-
 TEST_F(DialogTest, SizeGripScalesTheDialogAndNeverBelowZero) {
     DialogInit(100, 100, 200, 100);
     SetProp("SCALABLE", "1");

@@ -123,14 +123,6 @@ TEST_F(TextFieldTest, CaretBeyondAReplacedTextIsKeptInsideIt) {
     EXPECT_EQ(GetPropNum("tx_nameSELEND"), 4);
 }
 
-TEST_F(TextFieldTest, LongTextGetsAScrollMaximumInWholeLines) {
-    // tw = 100 - 7 = 93: thirteen characters per line.
-    SetProp("tx_nameTEXT", "aaaaaaaaaaaa bbbbbbbbbbbb cccccccccccc dddddddddddd");
-    gui().Step();
-    // Four lines of 8 pixels over a 14-pixel field: (32 - 14) / 8 = 2.
-    EXPECT_EQ(GetPropNum("tx_nameSCROLLMAX"), 2);
-}
-
 // --- Lists ---------------------------------------------------------------------------------
 
 class ListTest : public GuiTest {};
@@ -173,13 +165,6 @@ TEST_F(ListTest, PointerOnTheStripOfAListWithoutScrollingResetsItsScroll) {
     SetProp("ls_shortSCROLL", "2");
     gui().MoveToOffset("ls_short", 95, 10).Run();
     EXPECT_EQ(GetPropNum("ls_shortSCROLL"), 0);
-}
-
-TEST_F(ListTest, EmptyListSelectsNothing) {
-    DialogInit(0, 0, 300, 200);
-    AddList("ls_none", "", 0, 0);
-    EXPECT_EQ(GetPropNum("ls_noneSELECT"), -1);
-    EXPECT_EQ(GetPropNum("ls_noneCOUNT"), 0);
 }
 
 TEST_F(ListTest, AddItemAndDeleteItemRebuildTheItemsAndKeepTheSelection) {

@@ -75,13 +75,6 @@ TEST_F(WidgetTest, RadioGroupIsOneLinePerItemAndReportsAChangeForOneFrame) {
     EXPECT_EQ(GetPropNum("ra_behaveSELECT"), 1);
 }
 
-TEST_F(WidgetTest, EmptyRadioGroupSelectsNothingAndHasNoHeight) {
-    DialogInit(100, 100, 200, 100);
-    AddRadio("ra_none", "", 50);
-    EXPECT_EQ(GetPropNum("ra_noneSELECT"), -1);
-    EXPECT_EQ(GetPropNum("ra_noneHEIGHT"), 0);
-}
-
 TEST_F(WidgetTest, SliderValueFollowsThePointerWithTwoDecimalsAndStopsAtTheEnds) {
     DialogInit(100, 100, 200, 100);
     AddSlider("sl_grav", 0, 0);
@@ -103,17 +96,6 @@ TEST_F(WidgetTest, SliderValueFollowsThePointerWithTwoDecimalsAndStopsAtTheEnds)
     // Moving without the button leaves the value.
     gui().MoveToOffset("sl_grav", 90, 8).Run();
     EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "0.49");
-}
-
-TEST_F(WidgetTest, SpriteButtonTakesItsSizeFromTheSprite) {
-    DialogInit(100, 100, 200, 100);
-    // An empty slot is 0 x 0.
-    AddButton("bt_pic", "SPR_B77", 0, 0);
-    EXPECT_EQ(GetPropNum("bt_picWIDTH"), 4);
-    EXPECT_EQ(GetPropNum("bt_picHEIGHT"), 4);
-    AddButton("bt_fixed", "SPR_B77", 30, 0);
-    EXPECT_EQ(GetPropNum("bt_fixedWIDTH"), 30);
-    EXPECT_EQ(GetPropNum("bt_fixedHEIGHT"), 4);
 }
 
 // --- Row layout --------------------------------------------------------------------------
