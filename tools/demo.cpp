@@ -526,7 +526,7 @@ constexpr int kSpikerAnims[6][2] = {{0, 1}, {0, 1}, {0, 0}, {0, 0}, {0, 0}, {2, 
 TextModel SpikerModel() {
     MeshBuilder b;
     const UvRect metal{0.02, 0.02, 0.98, 0.48}, red{0.02, 0.52, 0.98, 0.98};
-    b.AddPrism(0, {0, 0, 0}, 0.9, 1.6, 8, metal, red, true);
+    b.AddPrism(0, {0, 0, 0}, 0.9, 1.6, 8, metal, red, kWhite);
     const int spikes = b.NewPart();
     for (int i = 0; i < 4; ++i) {
         const double a = i * std::numbers::pi / 2;
@@ -538,7 +538,7 @@ TextModel SpikerModel() {
         for (int k = 0; k < 4; ++k)
             b.AddPolygon(spikes, {c[k], c[(k + 1) % 4], tip}, {0.1, 0.9, 0.5}, {0.95, 0.95, 0.55}, kWhite);
     }
-    b.AddPrism(spikes, {0, 1.6, 0}, 0.25, 0.9, 4, red, red, false);  // top spike
+    b.AddPrism(spikes, {0, 1.6, 0}, 0.25, 0.9, 4, red, red, kWhite, false);  // top spike
     std::vector<Pose> out(2), in(2), dead(2);
     auto scaleIn = Pose::Move({0, -0.55, 0});
     in[1] = scaleIn;
