@@ -4,8 +4,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>   // Required for: PFNGLACTIVETEXTUREARBPROC, GL_TEXTURE0_ARB
 
-#include <array>     // Required for: std::array
-#include <fstream>   // Required for: std::ifstream
+#include <array>        // Required for: std::array
+#include <filesystem>   // Required for: std::filesystem::file_size
+#include <fstream>      // Required for: std::ifstream
 
 #include "runtime/files/files.h"        // Required for: ResolveFile
 #include "runtime/frame/frame.h"        // Required for: GraphicsAvailable, GetGLProcAddress
@@ -114,14 +115,17 @@ void FillSlot(SpriteSlot& slot, std::vector<uint8_t>& texels, int textureWidth, 
     }
 }
 
+// Only regular files: a directory or a device that opens for reading has no size to trust.
 bool ReadWholeFile(const StrValue& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path.Std(), std::ios::binary | std::ios::ate);
+    std::error_code error;
+    const std::filesystem::path file(path.Std());
+    if (!std::filesystem::is_regular_file(file, error)) return false;
+    const uintmax_t size = std::filesystem::file_size(file, error);
+    if (error) return false;
+    std::ifstream in(file, std::ios::binary);
     if (!in) return false;
-    const std::streamoff size = in.tellg();
-    if (size < 0) return false;
     bytes.resize(size_t(size));
-    in.seekg(0);
-    return bool(in.read(reinterpret_cast<char*>(bytes.data()), size));
+    return bool(in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size)));
 }
 
 GLuint TextureName(int slot, int variant) {

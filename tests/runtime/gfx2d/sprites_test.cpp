@@ -81,6 +81,11 @@ TEST_F(HeadlessSprites, MissingFileKeepsThePictureAndNonBmpEmptiesTheSlot) {
     LoadSprite(good, 12);
     LoadSprite(Write("truncated.bmp", truncated), 12);
     EXPECT_EQ(Sizes(12), (Sizes4{3, 5, -1, -1}));
+
+    // A directory opens for reading on some systems but is no picture.
+    LoadSprite(good, 12);
+    EXPECT_EQ(LoadBmpToSlot(12, dir_.string(), kSpriteColourKey), 0);
+    EXPECT_EQ(Sizes(12), (Sizes4{3, 5, -1, -1}));
 }
 
 TEST_F(HeadlessSprites, UnsupportedDepthLeavesNoTexturesButAllFourSizes) {
