@@ -227,7 +227,13 @@ StrValue BuiltInFileRequest(const StrValue& filter, Number open) {
             }
             continue;
         }
-        if (GetPropNum("bt_okCLICKED") != 0 && Accept(r, GetProp("tx_nameTEXT").Std(), result)) {
+        // Enter in the name field counts as OK.
+        std::string name = GetProp("tx_nameTEXT").Std();
+        const size_t enter = name.find('\n');
+        if (enter != std::string::npos) name.erase(enter);
+        const bool ok = GetPropNum("bt_okCLICKED") != 0 || enter != std::string::npos;
+        if (enter != std::string::npos) SetProp("tx_nameTEXT", StrValue(name));
+        if (ok && Accept(r, name, result)) {
             DialogClose();
             return StrValue(result);
         }

@@ -61,6 +61,13 @@ Number TextWidth(const StrValue& id, const FontCell& f) {
     return tw;
 }
 
+// A list or text that got shorter must not stay scrolled past its end, where nothing
+// would show and the bar (drawn only while there is something to scroll) is gone.
+void KeepScrollInRange(const StrValue& id, Number scrollMax) {
+    const Number limit = std::max<Number>(0, scrollMax);
+    if (GetPropNum(id + "SCROLL") > limit) SetPropNum(id + "SCROLL", limit);
+}
+
 // --- Text field ---------------------------------------------------------------------
 
 // The editing keys of this frame, with the repeat rule applied.
@@ -147,7 +154,9 @@ void HandleTextField(const StrValue& id, Number mx, Number my, Number k, Number 
     const FontCell f = CurrentFontCell();
     const Number tw = TextWidth(id, f);
     const Number over = TextBlock(id, 0, 0, tw, 0, 0) - GetPropNum(id + "HEIGHT");
-    SetPropNum(id + "SCROLLMAX", std::max<Number>(0, std::trunc(over / f.fy)));
+    const Number scrollMax = std::max<Number>(0, std::trunc(over / f.fy));
+    SetPropNum(id + "SCROLLMAX", scrollMax);
+    KeepScrollInRange(id, scrollMax);
     const Number bar = ScrollBarHandle(id, mx, my, k, b2, GetPropNum(id + "HEIGHT"));
     if (InSizingPass()) return;
 
@@ -191,7 +200,9 @@ void HandleList(const StrValue& id, Number mx, Number my, Number k, Number b2) {
     const FontCell f = CurrentFontCell();
     const Number h = GetPropNum(id + "HEIGHT");
     const Number visible = std::trunc(h / f.fy);
-    SetPropNum(id + "SCROLLMAX", GetPropNum(id + "COUNT") - visible);
+    const Number scrollMax = GetPropNum(id + "COUNT") - visible;
+    SetPropNum(id + "SCROLLMAX", scrollMax);
+    KeepScrollInRange(id, scrollMax);
     const Number bar = ScrollBarHandle(id, mx, my, k, b2, h);
     if (GetPropNum(id + "CLICKED") != 0) SetProp(id + "CLICKED", "0");
     if (my > 0 && my <= h && mx > 0 && mx < GetPropNum(id + "WIDTH") - 1.5 * f.fx * bar) {

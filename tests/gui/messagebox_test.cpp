@@ -116,10 +116,11 @@ TEST_F(FileRequesterTest, EntersFoldersAndCancelAnswersNoFile) {
     EXPECT_EQ(items, "[..]|x.kmo");
 }
 
-TEST_F(FileRequesterTest, OpenRefusesAMissingFileAndSaveAcceptsANewName) {
+TEST_F(FileRequesterTest, OpenRefusesAMissingFileAndSaveTakesANewNameOnEnter) {
     gui().TypeInto("tx_name", "missing.kmo").Click("bt_ok").Click("bt_cancel");
     EXPECT_EQ(BuiltInFileRequest("*.kmo", 1).Std(), "NO_FILE");
-    gui().TypeInto("tx_name", "new.kmo").Click("bt_ok");
+    // Enter in the name field answers like OK.
+    gui().TypeInto("tx_name", "new.kmo").Key(0x1C);
     EXPECT_EQ(BuiltInFileRequest("*.kmo", 0).Std(), (dir_ / "new.kmo").string());
 }
 

@@ -158,13 +158,18 @@ TEST_F(ListTest, ClickBelowTheLastItemClearsTheSelection) {
     EXPECT_EQ(GetPropNum("ls_pathCLICKED"), 1);
 }
 
-TEST_F(ListTest, PointerOnTheStripOfAListWithoutScrollingResetsItsScroll) {
+TEST_F(ListTest, ListThatGotShorterDoesNotStayScrolledPastItsEnd) {
     DialogInit(0, 0, 300, 200);
-    AddList("ls_short", "a|b", 100, 0);
+    AddList("ls_obj", "o0|o1|o2|o3|o4|o5|o6|o7|o8|o9", 100, 0);
     gui().Step();
-    SetProp("ls_shortSCROLL", "2");
-    gui().MoveToOffset("ls_short", 95, 10).Run();
-    EXPECT_EQ(GetPropNum("ls_shortSCROLL"), 0);
+    gui().ScrollDown("ls_obj", 6).Run();
+    ASSERT_EQ(GetPropNum("ls_objSCROLL"), 6);
+    SetProp("ls_objTEXT", "a|b");
+    gui().Step();
+    gui().Step();
+    EXPECT_EQ(GetPropNum("ls_objSCROLL"), 0);
+    gui().ClickOffset("ls_obj", 10, 4).Run();
+    EXPECT_EQ(GetPropNum("ls_objSELECT"), 0);
 }
 
 TEST_F(ListTest, AddItemAndDeleteItemRebuildTheItemsAndKeepTheSelection) {
