@@ -9,14 +9,12 @@
 
 #include "editor/level.h"
 #include "editor/levelfile.h"
-#include "game/drawlevel.h"
-#include "game/path.h"
+#include "editor/view.h"
 #include "runtime/files/files.h"
 #include "runtime/frame/frame.h"
 #include "runtime/gfx2d/draw2d.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx3d/engine.h"
-#include "runtime/frame/numbers.h"
 
 namespace {
 
@@ -29,23 +27,6 @@ void LoadFixedMedia() {
     const char* items[] = {"extralife.bmp", "energy.bmp", "shield.bmp", "checkpoint.bmp"};
     for (int k = 0; k < 4; ++k) LoadSprite(MediaRoot + items[k], 500 + k);
     LoadSprite(MediaRoot + "shot1.bmp", 1000);
-}
-
-// The editor's view of the given mode around ViewTarget (eye points as in its views).
-void DrawView(int mode) {
-    const Number tx = ViewTarget(0), ty = ViewTarget(1), tz = ViewTarget(2), a = ViewTarget(3);
-    const Number d = ViewDistance;
-    const Number ortho = -(d + 0.01);
-    switch (mode) {
-        case 0: Make3D(1, 1000, ortho); SetCamera(tx, ty, tz + 10, tx, ty, tz); break;
-        case 1: Make3D(1, 1000, ortho); SetCamera(tx - 10, ty, tz, tx, ty, tz); break;
-        case 2: Make3D(1, 1000, ortho); SetCamera(tx, ty + 10, tz + 0.0001, tx, ty, tz); break;
-        default: Make3D(1, 1000, 35); SetCamera(tx - SinDeg(a) * d, ty + 10, tz + CosDeg(a) * d, tx, ty, tz); break;
-    }
-    DrawAxes(tx, ty, tz);
-    DrawAxes(0, 0, 0);
-    MoveObjectsOnPaths(PreviewTime);
-    DrawLevel(1);
 }
 
 }  // namespace
@@ -90,7 +71,7 @@ bool RenderLevel(const std::string& level, const std::string& out, const RenderO
     SetFont(0);
     ViewDistance = options.distance;
     SetViewport(0, 0, options.width, options.height);
-    DrawView(options.view);
+    DrawLevelView(options.view);
 
     // Read back before presenting: after a swap the front buffer is not reliable.
     std::vector<uint8_t> bottomUp(static_cast<size_t>(options.width) * options.height * 4);

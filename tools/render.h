@@ -3,8 +3,8 @@
 //
 // No display is needed: the SDL offscreen video driver (EGL) provides the context.
 //
-// Dependencies: runtime/frame (start-up, viewport), editor (level file and arrays),
-// game (level drawing, path motion), runtime/gfx3d, runtime/gfx2d, libpng.
+// Dependencies: runtime/frame (start-up, viewport), editor (level file and arrays, its
+// views), runtime/gfx3d, runtime/gfx2d, libpng.
 #pragma once
 
 #include <cstdint>  // Required for: uint8_t

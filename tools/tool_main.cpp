@@ -184,8 +184,8 @@ int CmdCheck(const std::vector<std::string>& args) {
             p.Add(section, entry, "model " + Num(model) + " names no model");
         if (texture != -1 && (texture < 0 || texture >= textures || texture != std::trunc(texture)))
             p.Add(section, entry, "texture " + Num(texture) + " names no texture");
-        if (path >= 0) {
-            if (path >= paths || path != std::trunc(path))
+        if (path != -1) {
+            if (path < 0 || path >= paths || path != std::trunc(path))
                 p.Add(section, entry, "path " + Num(path) + " names no path");
             else
                 followed[static_cast<size_t>(path)] = true;
