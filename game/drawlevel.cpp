@@ -5,7 +5,8 @@
 #include "game/drawlevel.h"
 
 #include <algorithm>   // Required for: std::min
-#include <cmath>       // Required for: std::floor
+#include <cmath>       // Required for: std::floor, std::hypot
+#include <vector>      // Required for: std::vector
 
 #include "editor/level.h"              // Required for: the level arrays
 #include "game/path.h"                 // Required for: PathPointCount
@@ -13,6 +14,8 @@
 #include "runtime/frame/numbers.h"     // Required for: SinDeg, IntMod
 #include "runtime/gfx2d/draw2d.h"      // Required for: SetAlphaMode
 #include "runtime/gfx3d/engine.h"      // Required for: the scene commands, CollisionRay
+#include "runtime/gfx3d/lumenor3d.h"   // Required for: the transform state (ray culling)
+#include "runtime/gfx3d/model.h"       // Required for: frame bounds
 
 namespace {
 
@@ -28,9 +31,21 @@ constexpr Number kSinglePointColour = 255 * 256;   // green
 // The effect light of the game: far up and to the side.
 constexpr Number kWhite = 0xFFFFFF;
 
+// An object that can receive shadows, with what the ray test needs to pass it by: the
+// circle its frame-0 bounding sphere sweeps under any turn about y, and the sphere's
+// lowest point. Skipping an object this way saves a walk over all its triangles.
+struct ShadowCaster {
+    int index;
+    Number model, x, y, z, angle;
+    Number reach2;   // squared radius of the swept circle; negative: never cull
+    Number bottom;
+};
+
 struct DrawLevelState {
     LevelPainter engine;
     LevelPainter* painter = &engine;
+    // The objects shadows fall on, gathered once per drawing and kept for its storage.
+    std::vector<ShadowCaster> casters;
 };
 DrawLevelState state;
 
@@ -114,15 +129,71 @@ void DrawItems(LevelPainter& p) {
     }
 }
 
+// The bounds hold for the plain placement of the level (one transform level, no
+// scaling); debug drawing wants to see every ray.
+bool CanCullRays() {
+    const Lumenor3D& engine = Engine3D();
+    const TransformLevel& level = engine.Level(0);
+    return engine.CurrentLevel() == 0 && !engine.DebugDrawing() && level.scale[0] == 1 && level.scale[1] == 1 &&
+           level.scale[2] == 1;
+}
+
+void CollectShadowCasters(std::vector<ShadowCaster>& out) {
+    out.clear();
+    const bool cull = CanCullRays();
+    const int rows = CommonRows(ObjPos, ObjProps);
+    for (int o = 0; o < rows; ++o) {
+        // Water lets shadows fall through onto what lies below it.
+        if (ObjProps(o, 3) == kBehaviourWater) continue;
+        const Number model = ObjProps(o, 0);
+        if (!IsModelSlot(model)) continue;
+        const MeshObject* mesh = GetObjectModel(model);
+        if (!mesh || mesh->frames.empty() || mesh->frames[0].triangles.size() < 3) continue;
+        ShadowCaster c{o, model, ObjPos(o, 0), ObjPos(o, 1), ObjPos(o, 2), ObjPos(o, 3), -1, 0};
+        if (cull) {
+            const MeshFrame& f = mesh->frames[0];
+            // A little slack for the float bounds.
+            const Number reach = std::hypot(Number(f.centre[0]), Number(f.centre[2])) + f.radius + 1e-3;
+            c.reach2 = reach * reach;
+            c.bottom = c.y + f.centre[1] - f.radius - 1e-3;
+        }
+        out.push_back(c);
+    }
+}
+
+Number CastShadowRay(const std::vector<ShadowCaster>& casters, Number x, Number y, Number z, Number skip,
+                     Number& height) {
+    const Number startY = y + kShadowRayLift;
+    Number nearest = 0;
+    for (const ShadowCaster& c : casters) {
+        if (c.index == skip) continue;
+        if (c.reach2 >= 0) {
+            const Number dx = x - c.x, dz = z - c.z;
+            if (dx * dx + dz * dz > c.reach2 || c.bottom > startY) continue;
+        }
+        ::SetMovement(c.x, c.y, c.z);
+        ::AddRotation(c.angle, 0, 1, 0);
+        const Number t = ::CollisionRay(c.model, 0, x, startY, z, 0, -1, 0);
+        if (t > 0 && (nearest == 0 || t < nearest)) nearest = t;
+    }
+    if (nearest > 0) {
+        height = startY - nearest;
+        return 1;
+    }
+    height = startY + kNoSurfaceLift;
+    return 0;
+}
+
 void DrawShadow(LevelPainter& p, Number x, Number y, Number z, Number skip) {
     Number height = 0;
     // Nothing below: no shadow hanging in the air.
-    if (!FindShadowHeight(x, y, z, skip, height)) return;
+    if (!CastShadowRay(state.casters, x, y, z, skip, height)) return;
     p.SetMovement(x, height, z);
     p.DrawObject(kShadowModel, 0);
 }
 
 void DrawShadows(LevelPainter& p) {
+    CollectShadowCasters(state.casters);
     p.SetLight(-2, 0, 0, 0, 0, 0, 0, 0, 0);
     p.SetTexture(kShadowSprite, -1);
     p.SetAlphaMode(kShadowAlpha);
@@ -174,25 +245,9 @@ void DrawEditMarkers(LevelPainter& p) {
 Number BlinkAlpha(Number elapsedMs) { return (SinDeg(IntMod(elapsedMs, 1000) / 1000 * 360) + 2) * -0.25; }
 
 Number FindShadowHeight(Number x, Number y, Number z, Number skip, Number& height) {
-    const Number startY = y + kShadowRayLift;
-    Number nearest = 0;
-    const int rows = CommonRows(ObjPos, ObjProps);
-    for (int o = 0; o < rows; ++o) {
-        // Water lets shadows fall through onto what lies below it.
-        if (o == skip || ObjProps(o, 3) == kBehaviourWater) continue;
-        const Number model = ObjProps(o, 0);
-        if (!IsModelSlot(model)) continue;
-        ::SetMovement(ObjPos(o, 0), ObjPos(o, 1), ObjPos(o, 2));
-        ::AddRotation(ObjPos(o, 3), 0, 1, 0);
-        const Number t = ::CollisionRay(model, 0, x, startY, z, 0, -1, 0);
-        if (t > 0 && (nearest == 0 || t < nearest)) nearest = t;
-    }
-    if (nearest > 0) {
-        height = startY - nearest;
-        return 1;
-    }
-    height = startY + kNoSurfaceLift;
-    return 0;
+    std::vector<ShadowCaster> casters;
+    CollectShadowCasters(casters);
+    return CastShadowRay(casters, x, y, z, skip, height);
 }
 
 Number ShadowHeight(Number x, Number y, Number z, Number skip) {
