@@ -156,20 +156,6 @@ TEST_F(Draw2D, SpriteDrawsUnscaledTopRowFirstWithTransparentPixels) {
     EXPECT_EQ(ReadPixel(40, 41), Colour(Rgb(0, 90, 0)));
 }
 
-TEST_F(Draw2D, SpriteSlotsHoldTwoTexturesAndFontSlotsOne) {
-    LoadSprite(Write("t.bmp", bmptest::SolidBmp(4, 4, Rgb(1, 2, 3))), 33);
-    EXPECT_NE(GetSpriteTextureName(33, 0), 0);
-    EXPECT_NE(GetSpriteTextureName(33, 1), 0);
-    EXPECT_NE(GetSpriteTextureName(33, 0), GetSpriteTextureName(33, 1));
-    EXPECT_EQ(GetSpriteTexels(33), nullptr) << "pixels live in the textures";
-    LoadFont("", 5);
-    EXPECT_NE(GetSpriteTextureName(kFirstFontSlot + 5, 0), 0);
-    EXPECT_EQ(GetSpriteTextureName(kFirstFontSlot + 5, 1), 0);
-    FreeSprite(33);
-    EXPECT_EQ(GetSpriteTextureName(33, 0), 0);
-    SetFont(0);
-}
-
 TEST_F(Draw2D, BuiltinFontPrintsOutlinedGlyphsOneCellApart) {
     Number w = 0, h = 0;
     GetFontSize(w, h);
