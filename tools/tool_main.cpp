@@ -26,6 +26,7 @@
 #include "runtime/frame/program.h"
 #include "runtime/gfx2d/bmp.h"
 #include "runtime/gfx2d/sprites.h"
+#include "runtime/gfx3d/engine.h"
 #include "runtime/gfx3d/model.h"
 #include "tools/demo.h"
 #include "tools/render.h"
@@ -140,9 +141,10 @@ void CheckMedium(Problems& p, const std::string& section, const std::string& ent
         p.Add(section, entry, "media file \"" + path + "\" does not load");
 }
 
-bool ModelLoads(const std::string& path) {
-    MeshObjectX model;
-    return LoadModelFile(model, path);
+// A slot holds a loaded model when it has frames and frame 0 has vertices.
+bool ModelSlotLoaded(int slot) {
+    const MeshObject* model = GetObjectModel(slot);
+    return model && !model->Empty() && !model->frames[0].packed.empty();
 }
 
 bool SpriteLoads(int slot) {
@@ -157,19 +159,21 @@ int CmdCheck(const std::vector<std::string>& args) {
         return Print({{"problems", json::array({{{"section", ""}, {"entry", ""},
                                                   {"message", "cannot read " + args[0]}}})}},
                      kExitBadInput);
-    LogCapture log;  // model loads log their failures; the check reports them instead
     LoadLevelFrom(args[0]);
     Problems p;
     const int models = static_cast<int>(ModelCount()), textures = static_cast<int>(TextureCount());
     const int paths = static_cast<int>(PathCount()), actors = static_cast<int>(ActorCount());
     for (int m = 0; m < models; ++m)
-        CheckMedium(p, "types", std::to_string(m), ModelFiles(m).Std(), ModelLoads(MediaRoot.Std() + ModelFiles(m).Std()));
+        CheckMedium(p, "types", std::to_string(m), ModelFiles(m).Std(), ModelSlotLoaded(m));
     for (int t = 0; t < textures; ++t)
         CheckMedium(p, "textures", std::to_string(t), TextureFiles(t).Std(), SpriteLoads(t));
-    // The game's fixed media come from the same folder.
-    for (const char* name : {"shadow.kmo", "skybox.kmo"})
-        CheckMedium(p, "memory", "root", name, ModelLoads(MediaRoot.Std() + name));
+    // The game's fixed media come from the same folder; spare slots hold them here.
     int slot = 4000;
+    for (const char* name : {"shadow.kmo", "skybox.kmo"}) {
+        LoadObject(StrValue(MediaRoot.Std() + name), slot);
+        CheckMedium(p, "memory", "root", name, ModelSlotLoaded(slot));
+        ++slot;
+    }
     for (const char* name : {"shadow.bmp", "skybox.bmp", "extralife.bmp", "energy.bmp", "shield.bmp",
                              "checkpoint.bmp", "shot1.bmp"}) {
         LoadSprite(StrValue(MediaRoot.Std() + name), slot);

@@ -126,6 +126,18 @@ TEST_F(ToolTest, CheckReportsALevelWithoutPlayer) {
     EXPECT_EQ(a.doc["problems"][0]["section"], "players");
 }
 
+TEST_F(ToolTest, CheckListsTheGameMediaMissingFromTheMediaFolder) {
+    fs::create_directories(Demo("nowhere"));
+    WriteText(Demo("nomedia.ini"), "[memory]\r\nroot=nowhere\r\n[players]\r\ncount=1\r\n0=0 -1 0.0 0.0 0.0 0 -1 \r\n"
+                                   "[types]\r\ncount=1\r\n0=hero.kmo\r\n");
+    const Answer a = RunTool({"check", Demo("nomedia.ini").string()});
+    EXPECT_EQ(a.code, 1);
+    int fixed = 0;
+    for (const auto& p : a.doc["problems"]) fixed += p["section"] == "memory" && p["entry"] == "root";
+    EXPECT_EQ(fixed, 9);  // two models and seven pictures
+    EXPECT_EQ(a.doc["problems"].size(), 10u);  // and the level's one model
+}
+
 TEST_F(ToolTest, ResaveReportsTheLinesWrittenOrMinusOne) {
     const Answer a = RunTool({"resave", Demo("level.ini").string(), Scratch("resaved.ini").string()});
     EXPECT_EQ(a.code, 0);
