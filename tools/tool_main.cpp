@@ -46,7 +46,8 @@ const char* const kUsage =
     "render LEVEL OUT.png [--view 0|1|2|3] [--size WxH] [--distance D]";
 
 int Print(const json& doc, int code) {
-    std::cout << doc.dump(2) << std::endl;
+    // File names and logged lines are bytes, not always UTF-8: replace what is not.
+    std::cout << doc.dump(2, ' ', false, json::error_handler_t::replace) << std::endl;
     return code;
 }
 

@@ -190,6 +190,15 @@ TEST_F(ToolTest, ModelInfoOfABadFileShowsTheLoggedLines) {
     EXPECT_EQ(missing.doc["log"], json::array());
 }
 
+TEST_F(ToolTest, FileNamesThatAreNotUtf8StillGiveJson) {
+    const std::string name = Scratch("bad\xff\xfe.kmo").string();
+    WriteText(name, "KMOA 2\n");
+    const Answer a = RunTool({"model-info", name});
+    EXPECT_EQ(a.code, 1);
+    ASSERT_FALSE(a.doc.is_discarded());
+    EXPECT_EQ(a.doc["log"].size(), 2u);
+}
+
 TEST_F(ToolTest, ModelConvertWritesTheBinaryFormWithTheSameGeometry) {
     const fs::path out = Scratch("ground_bin.kmo");
     const Answer conv = RunTool({"model-convert", Demo("media/ground.kmo").string(), out.string()});
