@@ -196,7 +196,8 @@ void WaitForInput() {
     Platform& p = GetPlatform();
     for (int pass = 0; pass < 8; ++pass) {
         PollInputFrame();
-        if (EscapeAllowed() && p.KeyDown(kKeyEscape)) {
+        // A quick Alt+F4 seen by this poll is gone by the next FlipScreen's poll.
+        if ((EscapeAllowed() && p.KeyDown(kKeyEscape)) || (p.KeyDown(kKeyLAlt) && p.KeyDown(kKeyF4))) {
             SetEndCode(0);
             EndProgram();
         }

@@ -40,8 +40,8 @@ bool SystemPointer();
 // The character of the key just pressed as a one-byte text, or "": once per press,
 // Enter 10, Backspace 8, a..z upper case while Shift is down, nothing at or above 128.
 StrValue ReadKeyChar();
-// Returns at the first input or after 8 passes 30 ms apart; Escape ends the program
-// while allowed.
+// Returns at the first input or after 8 passes 30 ms apart; Escape (while allowed) and
+// Alt+F4 end the program.
 void WaitForInput();
 
 Number JoystickCount();

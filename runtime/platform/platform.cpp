@@ -67,17 +67,19 @@ bool UsLayoutKeyFor(int c, int& scan, bool& shift) {
 void KeyLatch::Press(int code) {
     if (code < 0 || code >= kCount) return;
     down_[code] = true;
-    pressedSincePoll_[code] = true;
+    downSincePoll_[code] = true;
 }
 
 void KeyLatch::Release(int code) {
     if (code < 0 || code >= kCount) return;
+    // It was down until now, so it counts for the coming frame.
+    if (down_[code]) downSincePoll_[code] = true;
     down_[code] = false;
 }
 
 void KeyLatch::FramePoll() {
-    tapped_ = pressedSincePoll_;
-    pressedSincePoll_.fill(false);
+    tapped_ = downSincePoll_;
+    downSincePoll_.fill(false);
 }
 
 bool KeyLatch::IsDown(int code) const {
@@ -87,6 +89,6 @@ bool KeyLatch::IsDown(int code) const {
 
 void KeyLatch::Clear() {
     down_.fill(false);
-    pressedSincePoll_.fill(false);
+    downSincePoll_.fill(false);
     tapped_.fill(false);
 }

@@ -47,9 +47,10 @@ struct WindowRequest {
     int height = 600;
 };
 
-// Key and button states with taps kept for one frame: a key pressed and released
-// between two frame polls still reads as down during the following frame, so fast
-// typing and quick clicks are not lost at low frame rates.
+// Key and button states as seen per frame: a key that was down at any moment between
+// two frame polls reads as down during the following frame, so quick taps, clicks and
+// chords whose keys overlap only briefly (Alt+F4 sent by a tool) are not lost at low
+// frame rates.
 class KeyLatch {
 public:
     static constexpr int kCount = 256 + 8;   // scan codes, then mouse buttons
@@ -62,7 +63,7 @@ public:
 
 private:
     std::array<bool, kCount> down_{};
-    std::array<bool, kCount> pressedSincePoll_{};
+    std::array<bool, kCount> downSincePoll_{};
     std::array<bool, kCount> tapped_{};
 };
 

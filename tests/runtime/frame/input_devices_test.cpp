@@ -95,6 +95,8 @@ TEST_F(Input, KeyStateUsesTheLowEightBitsOfTheCode) {
     EXPECT_EQ(KeyState(2), 0);
     platform().Then([](HeadlessPlatform& p) { p.ReleaseKey(kKeyEscape); });
     FlipScreen();
+    EXPECT_EQ(KeyState(1), 1) << "down during part of the last interval";
+    FlipScreen();
     EXPECT_EQ(KeyState(1), 0);
 }
 
@@ -200,9 +202,24 @@ TEST_F(Input, WaitForInputReturnsAtAKeyAClickOrAMove) {
     EXPECT_EQ(platform().PollCount() - polls, 1);
 }
 
-TEST_F(Input, WaitForInputEndsTheProgramOnEscape) {
+TEST_F(Input, WaitForInputEndsTheProgramOnEscapeAndAltF4) {
     platform().Then([](HeadlessPlatform& p) { p.TapKey(kKeyEscape); });
     EXPECT_TRUE(RunUntilEnd([] { WaitForInput(); }));
+}
+
+TEST_F(Input, AQuickAltF4CaughtByTheIdleWaitEndsTheProgram) {
+    AllowEscape(0);
+    platform().Then([](HeadlessPlatform& p) {
+        p.PressKey(kKeyLAlt);
+        p.TapKey(kKeyF4);
+        p.ReleaseKey(kKeyLAlt);
+    });
+    EXPECT_TRUE(RunUntilEnd([] {
+        for (;;) {
+            FlipScreen();
+            WaitForInput();
+        }
+    }));
 }
 
 TEST_F(Input, JoysticksReportNamesStateAndWakeTheIdleWait) {

@@ -23,11 +23,26 @@ TEST(KeyLatch, AHeldKeyStaysDownUntilReleasedAndBadCodesAreIgnored) {
     keys.FramePoll();
     EXPECT_TRUE(keys.IsDown(kKeyUp));
     keys.Release(kKeyUp);
-    EXPECT_FALSE(keys.IsDown(kKeyUp)) << "a press seen by an earlier poll is no tap";
+    EXPECT_FALSE(keys.IsDown(kKeyUp)) << "released within the frame";
+    keys.FramePoll();
+    EXPECT_TRUE(keys.IsDown(kKeyUp)) << "it was down during the last interval";
+    keys.FramePoll();
+    EXPECT_FALSE(keys.IsDown(kKeyUp));
     keys.Press(-1);
     keys.Press(KeyLatch::kCount);
     EXPECT_FALSE(keys.IsDown(-1));
     EXPECT_FALSE(keys.IsDown(KeyLatch::kCount));
+}
+
+TEST(KeyLatch, KeysThatOverlapOnlyBetweenPollsStillFormAChord) {
+    KeyLatch keys;
+    keys.Press(kKeyLAlt);
+    keys.FramePoll();   // Alt alone
+    keys.Press(kKeyF4);
+    keys.Release(kKeyF4);
+    keys.Release(kKeyLAlt);
+    keys.FramePoll();
+    EXPECT_TRUE(keys.IsDown(kKeyLAlt) && keys.IsDown(kKeyF4));
 }
 
 TEST(UsLayout, CharactersAndKeysMapBothWays) {
