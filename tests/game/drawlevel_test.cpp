@@ -2,24 +2,110 @@
 // markers, checked on the recorded scene commands (no pixels).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "editor/level.h"
 #include "game/drawlevel.h"
-#include "game/path.h"
 #include "runtime/gfx3d/engine.h"
 #include "tests/editor/level_media.h"
-#include "tests/game/drawlevel_support.h"
 #include "tests/support/ends_program.h"
-
-using drawlevel_test::Call;
-using drawlevel_test::FlatSquareBytes;
-using drawlevel_test::RecordingPainter;
 
 namespace {
 
-// Model slots of the test: a floor of side 40 and a pad of side 4, both flat.
+using V = std::vector<Number>;
+
+// Records every scene command with its numbers (and the text of Print3D).
+class Recorder : public LevelPainter {
+public:
+    struct Call {
+        std::string name;
+        V args;
+        std::string text;
+    };
+    std::vector<Call> calls;
+
+    Recorder() { SetLevelPainter(this); }
+    ~Recorder() override { SetLevelPainter(nullptr); }
+    void SetLight(Number n, Number c, Number x, Number y, Number z, Number dx, Number dy, Number dz,
+                  Number cut) override {
+        calls.push_back({"SetLight", {n, c, x, y, z, dx, dy, dz, cut}, ""});
+    }
+    void SetCullMode(Number m) override { calls.push_back({"SetCullMode", {m}, ""}); }
+    void SetAlphaMode(Number a) override { calls.push_back({"SetAlphaMode", {a}, ""}); }
+    void SetTexture(Number s, Number s2) override { calls.push_back({"SetTexture", {s, s2}, ""}); }
+    void SetMovement(Number x, Number y, Number z) override { calls.push_back({"SetMovement", {x, y, z}, ""}); }
+    void AddRotation(Number a, Number x, Number y, Number z) override {
+        calls.push_back({"AddRotation", {a, x, y, z}, ""});
+    }
+    void DrawAnimation(Number s, Number f, Number t, Number k, Number l) override {
+        calls.push_back({"DrawAnimation", {s, f, t, k, l}, ""});
+    }
+    void DrawObject(Number s, Number f) override { calls.push_back({"DrawObject", {s, f}, ""}); }
+    void DrawSprite3D(Number s, Number x, Number y, Number z, Number size) override {
+        calls.push_back({"DrawSprite3D", {s, x, y, z, size}, ""});
+    }
+    void Print3D(const StrValue& t, Number x, Number y, Number z) override {
+        calls.push_back({"Print3D", {x, y, z}, t.Std()});
+    }
+    void DrawLine3D(Number x1, Number y1, Number z1, Number x2, Number y2, Number z2, Number c, Number w) override {
+        calls.push_back({"DrawLine3D", {x1, y1, z1, x2, y2, z2, c, w}, ""});
+    }
+
+    std::vector<size_t> Find(const std::string& name) const {
+        std::vector<size_t> out;
+        for (size_t i = 0; i < calls.size(); ++i) {
+            if (calls[i].name == name) out.push_back(i);
+        }
+        return out;
+    }
+    // The numbers of the last call of `name` before call `before`.
+    V Before(const std::string& name, size_t before) const {
+        for (size_t i = before; i-- > 0;) {
+            if (calls[i].name == name) return calls[i].args;
+        }
+        return {};
+    }
+    // Slots drawn with DrawObject (shadows apart) or DrawAnimation, in order.
+    V Drawn(const std::string& name) const {
+        V out;
+        for (size_t i : Find(name)) {
+            if (name != "DrawObject" || calls[i].args[0] != kShadowModel) out.push_back(calls[i].args[0]);
+        }
+        return out;
+    }
+    // Where shadows are drawn: the movement just before each.
+    std::vector<V> Shadows() const {
+        std::vector<V> out;
+        for (size_t i : Find("DrawObject")) {
+            if (calls[i].args[0] == kShadowModel) out.push_back(Before("SetMovement", i));
+        }
+        return out;
+    }
+};
+
+// A binary model of one flat square of side 2 × half at height 0, as two triangles.
+std::string FlatSquareBytes(int half) {
+    using level_media::Put;
+    const uint8_t lo = uint8_t(128 - half), hi = uint8_t(128 + half);
+    const uint8_t corners[6][2] = {{lo, lo}, {hi, lo}, {hi, hi}, {lo, lo}, {hi, hi}, {lo, hi}};
+    std::string out;
+    Put<uint32_t>(out, 0x00C6B317u);
+    Put<double>(out, 1.02);
+    for (int32_t n : {1, 1, 6}) Put<int32_t>(out, n);   // frames, palette words, texture pairs
+    Put<uint32_t>(out, 0x00FFFFFFu);
+    for (int i = 0; i < 12; ++i) Put<float>(out, 0.0f);
+    Put<int32_t>(out, 6);
+    for (float v : {128.f, 128.f, 128.f, 1.f, 1.f, 1.f}) Put<float>(out, v);   // position = q - 128
+    for (const auto& c : corners) {
+        const uint8_t rec[5] = {c[0], 128, c[1], 0, 0};
+        out.append(reinterpret_cast<const char*>(rec), 5);
+    }
+    return out;
+}
+
+// Model slots of the test: a floor of side 40 and a pad of side 4.
 constexpr Number kFloor = 0;
 constexpr Number kPad = 1;
 
@@ -46,34 +132,12 @@ protected:
         ActorProps(a, 1) = -1;
         ActorProps(a, 5) = -1;
         ActorProps(a, 6) = blink;
-        ActorPos(a, 0) = x;
-        ActorPos(a, 1) = y;
-        ActorPos(a, 2) = z;
+        for (int k = 0; k < 3; ++k) ActorPos(a, k) = V{x, y, z}[size_t(k)];
     }
     static void AddItem(Number kind, Number x, Number y, Number z) {
         const Number s = SpecialCount();
         SpecialItems.Redim(s + 1, kSpecialColumns);
-        SpecialItems(s, 0) = x;
-        SpecialItems(s, 1) = y;
-        SpecialItems(s, 2) = z;
-        SpecialItems(s, 3) = kind;
-    }
-
-    // Slots of the DrawObject calls other than shadows, in order.
-    static std::vector<Number> DrawnObjects(const RecordingPainter& p) {
-        std::vector<Number> out;
-        for (size_t i : p.Find("DrawObject")) {
-            if (p.calls[i].args[0] != kShadowModel) out.push_back(p.calls[i].args[0]);
-        }
-        return out;
-    }
-    // Heights at which shadows are drawn, from the movement just before each.
-    static std::vector<std::vector<Number>> ShadowPlaces(const RecordingPainter& p) {
-        std::vector<std::vector<Number>> out;
-        for (size_t i : p.Find("DrawObject")) {
-            if (p.calls[i].args[0] == kShadowModel) out.push_back(p.LastBefore("SetMovement", i)->args);
-        }
-        return out;
+        for (int k = 0; k < 4; ++k) SpecialItems(s, k) = V{x, y, z, kind}[size_t(k)];
     }
 
     // Any array error becomes a test failure instead of ending the test program.
@@ -86,52 +150,37 @@ TEST_F(DrawLevelTest, TransparentObjectsComeAfterEveryOpaqueObject) {
     AddObject(11, -1, 0, 0, -1, 0, 0, 0, 30);
     AddObject(12, -1, 0.3, 0, -1, 0, 0, 0, 0);
     AddObject(13, 4, 0, 0, -1, 1, 2, 3, 0);
-    RecordingPainter p;
+    Recorder p;
     DrawLevel(0);
-    EXPECT_EQ(DrawnObjects(p), (std::vector<Number>{11, 13, 10, 12}));
-
+    EXPECT_EQ(p.Drawn("DrawObject"), (V{11, 13, 10, 12}));
     const auto draws = p.Find("DrawObject");
-    EXPECT_EQ(p.LastBefore("SetAlphaMode", draws[2])->args[0], -0.5);
-    EXPECT_EQ(p.LastBefore("SetAlphaMode", draws[3])->args[0], 0.3);
-    // An opaque object is placed, turned and textured before it is drawn.
-    EXPECT_EQ(p.LastBefore("SetTexture", draws[1])->args, (std::vector<Number>{4, -1}));
-    EXPECT_EQ(p.LastBefore("SetMovement", draws[1])->args, (std::vector<Number>{1, 2, 3}));
-    EXPECT_EQ(p.LastBefore("AddRotation", draws[0])->args, (std::vector<Number>{30, 0, 1, 0}));
-    // The game's effect light comes first, and the transparency ends with the objects.
-    EXPECT_EQ(p.calls[0].name, "SetLight");
-    EXPECT_EQ(p.calls[0].args[0], -2);
-    EXPECT_EQ(p.calls[0].args[8], 180);
-    EXPECT_EQ(p.calls[draws[3] + 1].name, "SetAlphaMode");
-    EXPECT_EQ(p.calls[draws[3] + 1].args[0], 0);
+    EXPECT_EQ(p.Before("SetAlphaMode", draws[2]), V{-0.5});
+    EXPECT_EQ(p.Before("SetAlphaMode", draws[3]), V{0.3});
+    EXPECT_EQ(p.Before("SetTexture", draws[1]), (V{4, -1}));
+    EXPECT_EQ(p.Before("SetMovement", draws[1]), (V{1, 2, 3}));
+    EXPECT_EQ(p.Before("AddRotation", draws[0]), (V{30, 0, 1, 0}));
+    // The game's effect light comes first; the transparency ends with the objects.
+    EXPECT_EQ(p.calls[0].args, (V{-2, 0xFFFFFF, -1000, 1000, -1000, 0, 0, 0, 180}));
+    EXPECT_EQ(p.calls[draws[3] + 1].args, V{0});
 }
 
-TEST_F(DrawLevelTest, BlinkingActorsComeAfterTheOthersUnderAPulsingAlpha) {
+TEST_F(DrawLevelTest, BlinkingActorsComeAfterTheOthersPulsingOncePerSecond) {
     AddActor(20, 0, 0, 0, 1);   // the protected player
     AddActor(21, 0, 0, 0);
     AddActor(22, 0, 0, 0);
-    RecordingPainter p;
+    Recorder p;
     DrawLevel(0);
+    EXPECT_EQ(p.Drawn("DrawAnimation"), (V{21, 22, 20}));
     const auto draws = p.Find("DrawAnimation");
-    ASSERT_EQ(draws.size(), 3u);
-    EXPECT_EQ(p.calls[draws[0]].args[0], 21);
-    EXPECT_EQ(p.calls[draws[1]].args[0], 22);
-    EXPECT_EQ(p.calls[draws[2]].args[0], 20);
-    const Number alpha = p.LastBefore("SetAlphaMode", draws[2])->args[0];
-    EXPECT_GE(alpha, -0.75);
-    EXPECT_LE(alpha, -0.25);
-    EXPECT_EQ(p.LastBefore("SetAlphaMode", draws[1])->args[0], 0) << "opaque actors are not blended";
-    for (size_t d : draws) {
-        EXPECT_EQ(p.calls[d + 1].name, "SetAlphaMode");
-        EXPECT_EQ(p.calls[d + 1].args[0], 0);
-    }
-}
+    const Number alpha = p.Before("SetAlphaMode", draws[2])[0];
+    EXPECT_TRUE(alpha >= -0.75 && alpha <= -0.25) << alpha;
+    EXPECT_EQ(p.Before("SetAlphaMode", draws[1]), V{0}) << "opaque actors are not blended";
+    for (size_t d : draws) EXPECT_EQ(p.calls[d + 1].args, V{0}) << "alpha 0 after each actor";
 
-TEST_F(DrawLevelTest, BlinkPulsesOncePerSecondBetweenQuarterAndThreeQuarters) {
     EXPECT_NEAR(BlinkAlpha(0), -0.5, 1e-9);
     EXPECT_NEAR(BlinkAlpha(250), -0.75, 1e-9);
     EXPECT_NEAR(BlinkAlpha(750), -0.25, 1e-9);
-    EXPECT_NEAR(BlinkAlpha(1250), BlinkAlpha(250), 1e-9);
-    EXPECT_NEAR(BlinkAlpha(250.9), BlinkAlpha(250), 1e-9) << "whole milliseconds";
+    EXPECT_NEAR(BlinkAlpha(1250.9), BlinkAlpha(250), 1e-9) << "whole milliseconds, once per second";
 }
 
 TEST_F(DrawLevelTest, ActorsAnimateOverTheirModelsRangeAndMissingRangesDrawFrameZero) {
@@ -149,19 +198,19 @@ TEST_F(DrawLevelTest, ActorsAnimateOverTheirModelsRangeAndMissingRangesDrawFrame
     AddActor(5, 0, 0, 0);     // a model ModelAnims does not know
     ActorProps(2, 1) = 99999; // a texture that names no sprite
     AddActor(-4, 0, 0, 0);    // no model at all: skipped
-    RecordingPainter p;
+    Recorder p;
     DrawLevel(0);
     const auto draws = p.Find("DrawAnimation");
     ASSERT_EQ(draws.size(), 3u);
-    EXPECT_EQ(p.calls[draws[0]].args, (std::vector<Number>{1, 8, 15, 0.25, 1}));
-    EXPECT_EQ(p.calls[draws[1]].args, (std::vector<Number>{1, 0, 0, 0, 1}));
-    EXPECT_EQ(p.calls[draws[2]].args, (std::vector<Number>{5, 0, 0, 0, 1}));
-    EXPECT_EQ(p.LastBefore("SetTexture", draws[0])->args[0], 7);
-    EXPECT_EQ(p.LastBefore("SetTexture", draws[2])->args[0], -1);
+    EXPECT_EQ(p.calls[draws[0]].args, (V{1, 8, 15, 0.25, 1}));
+    EXPECT_EQ(p.calls[draws[1]].args, (V{1, 0, 0, 0, 1}));
+    EXPECT_EQ(p.calls[draws[2]].args, (V{5, 0, 0, 0, 1}));
+    EXPECT_EQ(p.Before("SetTexture", draws[0]), (V{7, -1}));
+    EXPECT_EQ(p.Before("SetTexture", draws[2]), (V{-1, -1}));
     // Lean about z first, then facing about y, on the actor's own movement.
-    EXPECT_EQ(p.calls[draws[0] - 3].args, (std::vector<Number>{1, 2, 3}));
-    EXPECT_EQ(p.calls[draws[0] - 2].args, (std::vector<Number>{10, 0, 0, 1}));
-    EXPECT_EQ(p.calls[draws[0] - 1].args, (std::vector<Number>{90, 0, 1, 0}));
+    EXPECT_EQ(p.calls[draws[0] - 3].args, (V{1, 2, 3}));
+    EXPECT_EQ(p.calls[draws[0] - 2].args, (V{10, 0, 0, 1}));
+    EXPECT_EQ(p.calls[draws[0] - 1].args, (V{90, 0, 1, 0}));
 }
 
 TEST_F(DrawLevelTest, UsedItemsAreNeitherDrawnNorShadowed) {
@@ -170,17 +219,10 @@ TEST_F(DrawLevelTest, UsedItemsAreNeitherDrawnNorShadowed) {
     AddItem(-1, 2, 1, 2);
     AddItem(3, 3, 1, 3);
     AddItem(1002, 4, 1, 4);
-    RecordingPainter p;
+    Recorder p;
     DrawLevel(0);
-    std::vector<Number> sprites;
-    for (size_t i : p.Find("DrawSprite3D")) sprites.push_back(p.calls[i].args[0]);
-    EXPECT_EQ(sprites, (std::vector<Number>{500, 503, 1002}));
-    const auto shadows = ShadowPlaces(p);
-    ASSERT_EQ(shadows.size(), 3u);
-    for (const auto& s : shadows) {
-        EXPECT_NE(s[0], 2) << "the used item has a shadow";
-        EXPECT_NEAR(s[1], 0, 1e-5) << "a shadow lies on the floor";
-    }
+    EXPECT_EQ(p.Drawn("DrawSprite3D"), (V{500, 503, 1002}));
+    EXPECT_EQ(p.Shadows(), (std::vector<V>{{1, 0, 1}, {3, 0, 3}, {4, 0, 4}}));
 }
 
 TEST_F(DrawLevelTest, WaterNeverReceivesAShadowButLetsItFallThrough) {
@@ -190,86 +232,64 @@ TEST_F(DrawLevelTest, WaterNeverReceivesAShadowButLetsItFallThrough) {
     ObjProps(1, 3) = 2;   // Toxic ground is solid for shadows
     EXPECT_NEAR(ShadowHeight(0, 3, 0, -1), 2, 1e-5);
     EXPECT_NEAR(ShadowHeight(0, 3, 0, 1), 0, 1e-5) << "the skipped object gets no shadow of its own";
-    // Nothing below: the answer lies 100 above the ray's start.
-    EXPECT_NEAR(ShadowHeight(50, 3, 0, -1), 103.5, 1e-9);
-    // A thing standing on a surface still finds it, half a unit below the ray's start.
-    EXPECT_NEAR(ShadowHeight(0, 0, 0, -1), 0, 1e-5);
+    EXPECT_NEAR(ShadowHeight(50, 3, 0, -1), 103.5, 1e-9) << "nothing below: 100 above the ray's start";
+    EXPECT_NEAR(ShadowHeight(0, 0, 0, -1), 0, 1e-5) << "standing on a surface still finds it";
+    ObjPos(1, 3) = 45;   // turned, the pad's corner reaches further out along x
+    EXPECT_NEAR(ShadowHeight(2.6, 3, 0, -1), 2, 1e-5);
 }
 
-TEST_F(DrawLevelTest, ShadowsFallUnderActorsMovingObjectsAndItemsOnly) {
+TEST_F(DrawLevelTest, ShadowsFallUnderActorsAndMovingObjectsOnly) {
     AddObject(kFloor, -1, 0, 0, -1, 0, 0, 0, 0);
-    AddObject(kPad, -1, 0, 0, 0, 5, 3, 5, 0);    // a moving platform (path 0)
-    AddObject(kPad, -1, 0, 0, -1, -5, 3, -5, 0); // a still one casts no shadow
-    AddActor(30, 5, 6, 5);                        // on the moving platform
-    AddActor(31, 100, 6, 100);                    // above nothing: no shadow
-    RecordingPainter p;
+    AddObject(kPad, -1, 0, 0, 0, 5, 3, 5, 0);     // a moving platform (path 0)
+    AddObject(kPad, -1, 0, 0, -1, -5, 3, -5, 0);  // a still one casts no shadow
+    AddActor(30, 5, 6, 5);                         // on the moving platform
+    AddActor(31, 100, 6, 100);                     // above nothing: no shadow
+    Recorder p;
     DrawLevel(0);
-    const auto shadows = ShadowPlaces(p);
-    ASSERT_EQ(shadows.size(), 2u);
-    EXPECT_EQ(shadows[0][0], 5);
-    EXPECT_NEAR(shadows[0][1], 3, 1e-5) << "the actor's shadow lies on the platform";
-    EXPECT_NEAR(shadows[1][1], 0, 1e-5) << "the platform's own shadow lies on the floor";
-    // Shadows are drawn untextured by the effect light, with the shadow sprite, half see-through.
-    const auto first = p.Find("DrawObject");
-    const size_t shadow0 = *std::find_if(first.begin(), first.end(),
-                                         [&](size_t i) { return p.calls[i].args[0] == kShadowModel; });
-    EXPECT_EQ(p.LastBefore("SetTexture", shadow0)->args[0], kShadowSprite);
-    EXPECT_EQ(p.LastBefore("SetAlphaMode", shadow0)->args[0], -0.7);
-    EXPECT_EQ(p.LastBefore("SetLight", shadow0)->args[8], 0);
-    EXPECT_EQ(p.calls.back().name, "SetAlphaMode");
-    EXPECT_EQ(p.calls.back().args[0], 0);
+    EXPECT_EQ(p.Shadows(), (std::vector<V>{{5, 3, 5}, {5, 0, 5}}));
+    const size_t first = p.Find("DrawObject")[3];
+    EXPECT_EQ(p.calls[first].args[0], kShadowModel);
+    EXPECT_EQ(p.Before("SetTexture", first), (V{kShadowSprite, -1}));
+    EXPECT_EQ(p.Before("SetAlphaMode", first), V{-0.7});
+    EXPECT_EQ(p.Before("SetLight", first)[8], 0) << "no effect light on shadows";
+    EXPECT_EQ(p.calls.back().args, V{0});
 }
 
 TEST_F(DrawLevelTest, EditModeLabelsObjectsActorsAndPathsFromGreenToRed) {
     AddObject(10, -1, 0, 0, -1, 1, 0, 0, 0);
     AddObject(11, -1, 0, 0, -1, 2, 0, 0, 0);
     AddActor(20, 0, 0, 0);
-    PathLen.Dim(2);
-    PathPoints.Dim(2, 8, 3);
+    PathLen.Dim(3);
+    PathPoints.Dim(3, 8, 3);
     PathLen(0) = 3;
     PathPoints(0, 1, 0) = 4;
     PathPoints(0, 2, 2) = 4;
     PathLen(1) = 1;   // a single point
-    PathPoints(1, 0, 1) = 7;
-    RecordingPainter p;
+    PathLen(2) = 500;   // more than the capacity: only the points that exist
+    Recorder p;
     DrawLevel(1);
-    EXPECT_TRUE(p.Find("SetLight").size() >= 3);
     EXPECT_NE(p.calls[0].name, "SetLight") << "edit mode has no game light";
-
     std::vector<std::string> texts;
     for (size_t i : p.Find("Print3D")) texts.push_back(p.calls[i].text);
+    texts.resize(11);
     EXPECT_EQ(texts, (std::vector<std::string>{"0", "1", "PLY:0", "A", "PTH:0", "B", "PTH:0", "C", "PTH:0", "A",
                                                "PTH:1"}));
     const auto lines = p.Find("DrawLine3D");
-    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_EQ(lines.size(), 3u + 1u + 8u);
     EXPECT_EQ(p.calls[lines[0]].args[6], 255 * 256);        // green
     EXPECT_EQ(p.calls[lines[1]].args[6], 255 + 255 * 256);  // yellow
-    EXPECT_EQ(p.calls[lines[2]].args[6], 255);              // red
-    EXPECT_EQ(p.calls[lines[2]].args[7], 5);
+    // The closing segment runs from the last point back to the first, in red, labelled in its middle.
+    EXPECT_EQ(p.calls[lines[2]].args, (V{0, 0, 4, 0, 0, 0, 255, 5}));
+    EXPECT_EQ(p.calls[lines[2] + 2].args, (V{0, 0, 2}));
     EXPECT_EQ(p.calls[lines[3]].args[6], 255 * 256) << "a single point has one fixed colour";
-    // The closing segment runs from the last point back to the first, labelled in its middle.
-    EXPECT_EQ(p.calls[lines[2]].args, (std::vector<Number>{0, 0, 4, 0, 0, 0, 255, 5}));
-    const auto labels = p.Find("Print3D");
-    EXPECT_EQ(p.calls[labels[8]].args, (std::vector<Number>{0, 0, 2}));
-
-    // Without edit mode there are no markers at all.
-    RecordingPainter game;
-    DrawLevel(0);
-    EXPECT_TRUE(game.Find("Print3D").empty());
-    EXPECT_TRUE(game.Find("DrawLine3D").empty());
-}
-
-TEST_F(DrawLevelTest, PathColoursStayWholePerChannel) {
-    PathLen.Dim(1);
-    PathPoints.Dim(1, 8, 3);
-    PathLen(0) = 7;
-    RecordingPainter p;
-    DrawLevel(1);
-    for (size_t i : p.Find("DrawLine3D")) {
-        const Number colour = p.calls[i].args[6];
-        EXPECT_EQ(colour, std::floor(colour));
-        EXPECT_LT(colour, 65536) << "no blue";
+    for (size_t i = 4; i < lines.size(); ++i) {
+        const Number colour = p.calls[lines[i]].args[6];
+        EXPECT_TRUE(colour == std::floor(colour) && colour < 65536) << "whole channels, no blue: " << colour;
     }
+
+    Recorder game;
+    DrawLevel(0);
+    EXPECT_TRUE(game.Find("Print3D").empty() && game.Find("DrawLine3D").empty()) << "no markers in the game";
 }
 
 TEST_F(DrawLevelTest, RecordsNamingNothingNeverEndTheProgram) {
@@ -279,16 +299,12 @@ TEST_F(DrawLevelTest, RecordsNamingNothingNeverEndTheProgram) {
     ActorProps(0, 2) = -2;
     ActorProps(0, 5) = 9;
     AddItem(-7, 0, 0, 0);
-    PathLen.Dim(1);
-    PathPoints.Dim(1, 8, 3);
-    PathLen(0) = 500;   // more points than the capacity
     {
-        RecordingPainter p;
+        Recorder p;
         DrawLevel(1);
-        EXPECT_EQ(DrawnObjects(p), (std::vector<Number>{kPad}));
-        EXPECT_EQ(p.Find("DrawLine3D").size(), 8u);
+        EXPECT_EQ(p.Drawn("DrawObject"), V{kPad});
     }
-    // The engine itself draws nothing without a window, but must take the same calls.
+    // The engine draws nothing without a window, but must take the same calls.
     DrawLevel(1);
     DrawLevel(0);
 }
