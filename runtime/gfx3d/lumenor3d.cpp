@@ -226,7 +226,7 @@ void BlendFrames(const std::vector<MeshVertex>& a, const std::vector<MeshVertex>
 
 // ---- Lumenor3D
 
-Lumenor3D::Lumenor3D() : slots_(kModelSlots), caches_(kModelSlots) {
+Lumenor3D::Lumenor3D() : slots_(kModelSlots), caches_(kModelSlots), poses_(kModelSlots) {
     projection_ = Matrix4::Identity();
     view_ = Matrix4::Identity();
 }
@@ -246,7 +246,9 @@ int Lumenor3D::FrameCount(int slot) {
 }
 
 void Lumenor3D::ModelChanged(int slot) {
-    if (slot >= 0 && slot < kModelSlots) caches_[size_t(slot)].clear();
+    if (slot < 0 || slot >= kModelSlots) return;
+    caches_[size_t(slot)].clear();
+    poses_[size_t(slot)] = PoseKey{};
 }
 
 int Lumenor3D::LoadSlot(int slot, const std::string& path) {
@@ -254,7 +256,7 @@ int Lumenor3D::LoadSlot(int slot, const std::string& path) {
     if (!model) return 0;
     ReleaseModel(*model);
     model->Clear();
-    caches_[size_t(slot)].clear();
+    ModelChanged(slot);
     return LoadModelFile(*model, path) ? 1 : 0;
 }
 
@@ -479,6 +481,7 @@ void Lumenor3D::DrawAnimation(int slot, double from, double to, double factor, b
     if (model->frames[0].triangles.empty()) {
         model->build();
         ComputeModelBounds(*model);
+        ModelChanged(slot);
     }
     const MeshFrame& first = model->frames[size_t(pick.first)];
     const MeshFrame& second = model->frames[size_t(pick.second)];
@@ -494,10 +497,13 @@ void Lumenor3D::DrawAnimation(int slot, double from, double to, double factor, b
     }
     if (!SphereVisible(wc, first.radius * maxScale)) return;
 
-    if (pick.weight == 0 || pick.weight == 1 || pick.first == pick.second) {
-        model->drawList = first.triangles;
-    } else {
-        BlendFrames(first.triangles, second.triangles, pick.weight, model->drawList);
+    const bool unchanged = pick.weight == 0 || pick.weight == 1 || pick.first == pick.second;
+    const PoseKey pose{first.triangles.data(), unchanged ? nullptr : second.triangles.data(), first.triangles.size(),
+                       unchanged ? 0.0f : pick.weight};
+    if (!(poses_[size_t(slot)] == pose) || model->drawList.size() != first.triangles.size()) {
+        if (unchanged) model->drawList = first.triangles;
+        else BlendFrames(first.triangles, second.triangles, pick.weight, model->drawList);
+        poses_[size_t(slot)] = pose;
     }
     lastDraw_.drawn = true;
     lastDraw_.slot = slot;

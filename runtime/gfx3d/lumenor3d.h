@@ -181,8 +181,18 @@ private:
     };
     const std::vector<CollisionTriangle>* CollisionTriangles(int slot, int frame);
 
+    // The pose a slot's drawList holds, so an unchanged pose is not copied again.
+    struct PoseKey {
+        const MeshVertex* first = nullptr;
+        const MeshVertex* second = nullptr;
+        size_t count = 0;
+        float weight = -1;
+        bool operator==(const PoseKey&) const = default;
+    };
+
     std::vector<std::unique_ptr<MeshObject>> slots_;
     std::vector<std::vector<FrameCache>> caches_;
+    std::vector<PoseKey> poses_;
     std::array<TransformLevel, kTransformLevels> levels_;
     int level_ = 0;
     Viewport viewport_;

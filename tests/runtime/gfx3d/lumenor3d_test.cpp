@@ -109,6 +109,11 @@ TEST_F(EngineTest, DrawAnimationBlendsEveryVertexOfTheChosenFrames) {
     EXPECT_EQ(DrawnHeight(), 11.0f);
     engine.DrawObject(3, 12);   // not below the frame count
     EXPECT_FALSE(engine.LastDraw().drawn);
+    // A pose drawn again, after another one, is the same pose.
+    for (int k = 0; k < 2; ++k) {
+        engine.DrawAnimation(3, 0, 10, 1.25, true);
+        EXPECT_EQ(DrawnHeight(), 2.5f);
+    }
 
     // Every float field blends, not just positions.
     std::vector<MeshVertex> a(1), b(1), out;
