@@ -7,6 +7,7 @@
 
 #include "model_fixtures.h"
 #include "runtime/frame/frame.h"
+#include "runtime/gfx2d/draw2d.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx3d/engine.h"
 #include "runtime/gfx3d/opengl_lumenor.h"
@@ -198,4 +199,44 @@ TEST_F(GlPixelTest, LinesDotsAndSpritesDrawInWorldSpace) {
     EXPECT_NEAR(x / (10 - z), 1 / 10.0, 0.003);
     EXPECT_NEAR(y / (10 - z), 1 / 10.0, 0.003);
     Make2D();
+}
+
+TEST_F(GlPixelTest, OpenGLLightsShineAlongTheirDirection) {
+    Load(Rectangle(-1, -1, 1, 1), 34);   // faces +z, towards the camera
+    auto centre = [] {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawObject(34, 0);
+        return ReadPixel(400, 300);
+    };
+    Make3D(1, 1000, 45);
+    SetCamera(0, 0, 10, 0, 0, 0);
+    SetTexture(-1, -1);
+    SetLight(0, 0xFFFFFF, 0, 0, 0, 0, 0, 0, 180);    // head light
+    EXPECT_GT(centre().r, 240);
+    SetLight(0, 0x00FF00, 0, 0, 0, 0, 0, -1, 180);   // directional, shining onto its front
+    const Rgba front = centre();
+    EXPECT_GT(front.g, 240);
+    EXPECT_LT(front.r, 80);
+    SetLight(0, 0xFFFFFF, 0, 0, 0, 0, 0, 1, 180);    // shining at its back
+    EXPECT_LT(centre().r, 80);
+    SetLight(0, 0, 0, 0, 0, 0, 0, 0, 0);             // off: lighting stays on, nothing lights it
+    EXPECT_LT(centre().r, 80);
+    Make3D(1, 1000, 45);                             // lighting off again
+    SetCamera(0, 0, 10, 0, 0, 0);
+    EXPECT_EQ(centre(), (Rgba{255, 255, 255, 255}));
+}
+
+TEST_F(GlPixelTest, Print3DWritesAtTheScreenPositionOfThePoint) {
+    LoadFont("", 0);   // the built-in font
+    Make3D(1, 1000, 45);
+    SetCamera(0, 0, 10, 0, 0, 0);
+    Print3D("#", 2, 1, 0);
+    bool drawn = false;
+    for (int y = ScreenY(1); y < ScreenY(1) + 8; ++y) {
+        for (int x = ScreenX(2); x < ScreenX(2) + 7; ++x) drawn = drawn || !IsBackground(ReadPixel(x, y));
+    }
+    EXPECT_TRUE(drawn);
+    for (int y = ScreenY(1) + 12; y < ScreenY(1) + 20; ++y) {
+        for (int x = ScreenX(2) - 10; x < ScreenX(2); ++x) EXPECT_TRUE(IsBackground(ReadPixel(x, y)));
+    }
 }
