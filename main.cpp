@@ -1,22 +1,11 @@
-// Zentrovel: the level editor with test play built in.
+// Zentrovel: the level editor with test play built in. Started in a level's directory,
+// it edits the "level.ini" there.
 #include <string>
 
+#include "editor/editor.h"
 #include "gui/filerequester.h"
 #include "runtime/frame/frame.h"
 #include "runtime/gfx2d/draw2d.h"
-
-namespace {
-
-// Until the editor lands: show frames until Escape, Alt+F4 or the window closes.
-void ShowFrames() {
-    SetSystemPointer(1);
-    for (;;) {
-        FlipScreen();
-        WaitForInput();
-    }
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     std::string commandLine;
@@ -26,5 +15,5 @@ int main(int argc, char** argv) {
     }
     InstallStartupScreen();
     InstallFileRequester();
-    RunProgram(commandLine, ShowFrames);
+    RunProgram(commandLine, EditorStart);
 }

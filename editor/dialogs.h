@@ -1,0 +1,19 @@
+// The property dialogs of actors, animations, weapons, paths and special items, as the
+// main panel opens them. Each runs its own loop above the panel until OK or Cancel and
+// writes the level arrays only on OK.
+//
+// Dependencies: editor/level (the arrays they edit), gui (dialogs).
+#pragma once
+
+#include "runtime/frame/strvalue.h"   // Required for: Number
+
+// The list of actors with their edit dialog. Returns 0.
+Number ActorListDialog();
+// The animation slots of a model (its frame ranges). Returns 0.
+Number AnimationDialog(Number model);
+// The weapon kinds. Returns 0.
+Number WeaponsDialog();
+// The path editor. Returns 0.
+Number PathDialog();
+// The special items. Returns 0.
+Number SpecialItemsDialog();

@@ -1,0 +1,445 @@
+// The editor: start-up, the main panel and loop, the test cycle and the recovery copy.
+//
+// Dependencies: editor/level, editor/levelfile, editor/view, editor/objectdialog,
+// editor/dialogs, game/playlevel, gui, runtime (frame, input, files, gfx2d, gfx3d).
+#include "editor/editor.h"
+
+#include <cmath>        // Required for: std::trunc, std::floor
+#include <cstdio>       // Required for: std::snprintf
+#include <filesystem>   // Required for: last_write_time
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+
+#include "editor/dialogs.h"
+#include "editor/level.h"
+#include "editor/levelfile.h"
+#include "editor/objectdialog.h"
+#include "editor/view.h"
+#include "game/path.h"         // Required for: PathPointCount
+#include "game/playlevel.h"    // Required for: PlayLevel, LoadGameMediaFiles
+#include "gui/dialog.h"
+#include "gui/messagebox.h"
+#include "gui/proptable.h"
+#include "gui/widgets.h"
+#include "runtime/files/filerequest.h"
+#include "runtime/files/files.h"
+#include "runtime/frame/frame.h"
+#include "runtime/frame/input.h"
+#include "runtime/frame/numbers.h"
+#include "runtime/frame/program.h"
+#include "runtime/gfx2d/draw2d.h"
+#include "runtime/gfx2d/sprites.h"
+#include "runtime/gfx3d/engine.h"
+
+namespace {
+
+constexpr int kEditorFrameLimit = 15;
+constexpr int kListWidth = 250;
+constexpr Number kDimAlpha = -0.7;
+
+struct EditorState {
+    DimArray<Number> editPos;   // the scratch position handed to the position dialog
+    std::string levelDir;       // where "level.ini" lives, ending with "/"
+    std::string savedLevel;     // the level as last loaded or saved (LevelFingerprint)
+    std::string testLevel;      // the level as saved to "test.ini" for the running test
+    bool started = false;       // an editor session is open (its level can be recovered)
+    bool testRunning = false;
+};
+
+EditorState editor;
+
+// ---- Change tracking
+
+void AddNumber(std::string& out, Number v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g ", v);
+    out += buf;
+}
+
+void AddTable(std::string& out, const char* name, const DimArray<Number>& a, int rows, const int* columns,
+              int count) {
+    out += name;
+    out += '\n';
+    for (int i = 0; i < rows; ++i) {
+        for (int k = 0; k < count; ++k) AddNumber(out, a(i, columns[k]));
+        out += '\n';
+    }
+}
+
+// Everything the level file keeps, at full precision. Objects that follow a path
+// leave out their position: the editor's preview moves them without any edit.
+std::string LevelFingerprint() {
+    std::string out = "root ";
+    out += MediaRoot.Std();
+    out += "\ncapacity ";
+    AddNumber(out, PathCapacity());
+    out += "\nmodels\n";
+    for (int i = 0; i < ModelCount(); ++i) out += ModelFiles(i).Std() + "\n";
+    out += "textures\n";
+    for (int i = 0; i < TextureCount(); ++i) out += TextureFiles(i).Std() + "\n";
+    out += "objects\n";
+    for (int i = 0; i < ObjectCount(); ++i) {
+        const bool onPath = PathPointCount(ObjProps(i, 4)) > 0;
+        for (int k = onPath ? 3 : 0; k < kObjPosColumns; ++k) AddNumber(out, ObjPos(i, k));
+        for (int k = 0; k < kObjPropsColumns; ++k) AddNumber(out, ObjProps(i, k));
+        out += '\n';
+    }
+    out += "paths\n";
+    for (int p = 0; p < PathCount(); ++p) {
+        AddNumber(out, PathLen(p));
+        const int points = static_cast<int>(PathPointCount(p));
+        for (int k = 0; k < points; ++k) {
+            for (int c = 0; c < 3; ++c) AddNumber(out, PathPoints(p, k, c));
+        }
+        out += '\n';
+    }
+    const int actorProps[] = {0, 1, 4, 5};
+    const int actorPos[] = {0, 1, 2};
+    AddTable(out, "actors", ActorProps, static_cast<int>(ActorCount()), actorProps, 4);
+    AddTable(out, "starts", ActorPos, static_cast<int>(ActorCount()), actorPos, 3);
+    const int all[] = {0, 1, 2, 3, 4};
+    AddTable(out, "specials", SpecialItems, static_cast<int>(SpecialCount()), all, kSpecialColumns);
+    AddTable(out, "weapons", WeaponTable, static_cast<int>(WeaponCount()), all, kWeaponColumns);
+    return out;
+}
+
+void RememberLevelAsSaved() { editor.savedLevel = LevelFingerprint(); }
+
+// ---- Files beside the level
+
+std::string LevelPath(const char* name) { return editor.levelDir + name; }
+
+bool RecoveryCopyIsNewer() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path copy = LevelPath(kRecoveryFile);
+    if (!fs::is_regular_file(copy, ec)) return false;
+    const fs::path level = LevelPath(kLevelFile);
+    if (!fs::exists(level, ec)) return true;
+    const auto copyTime = fs::last_write_time(copy, ec);
+    if (ec) return false;
+    const auto levelTime = fs::last_write_time(level, ec);
+    return ec || copyTime > levelTime;
+}
+
+bool CopyFileBytes(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return WriteFileAtomically(to, bytes);
+}
+
+// Loads "level.ini", or the recovery copy when it is newer and the designer wants it.
+void LoadStartLevel() {
+    if (RecoveryCopyIsNewer()) {
+        SetSystemPointer(1);
+        LoadFont("guifont.bmp", kGuiFont);
+        SetFont(kGuiFont);
+        const Number yes = MessageBox(
+            "The level was not saved when the editor last ended. Load the recovered copy?", 1);
+        if (yes != 0) {
+            LoadLevel(LevelPath(kRecoveryFile).c_str());
+            // Not yet in "level.ini": ending again without saving keeps the copy.
+            editor.savedLevel.clear();
+            return;
+        }
+        DeleteFileText(LevelPath(kRecoveryFile).c_str());
+    }
+    LoadLevel(kLevelFile);
+    RememberLevelAsSaved();
+}
+
+// ---- The main panel
+
+bool Clicked(const char* id) { return GetPropNum(StrValue(id) + "CLICKED") != 0; }
+
+// A list selection as a record number of a kind with `count` records, or -1.
+int Selected(const char* list, Number count) {
+    const Number s = GetPropNum(StrValue(list) + "SELECT");
+    return s >= 0 && s < count ? static_cast<int>(s) : -1;
+}
+
+StrValue NameOr(const DimArray<StrValue>& names, Number n, const char* none) {
+    return n >= 0 && n < names.Extent(0) ? names(n) : StrValue(none);
+}
+
+StrValue ObjectLine(int o) {
+    StrValue line = FormatNumber(2, 0, o) + NameOr(ModelFiles, ObjProps(o, 0), "<no model>") +
+                    "                   ";
+    line = MidText(line, 0, 18) + "/";
+    const Number texture = ObjProps(o, 1);
+    line = line + (texture < 0 ? StrValue("<no tex>") : NameOr(TextureFiles, texture, "<no tex>"));
+    return MidText(line, 0, 28);
+}
+
+void AddCaption(const char* text) {
+    AddSpacer(10000, 10);
+    NewWidget("", text, 0, 0);
+    AddSpacer(10000, 0);
+}
+
+void AddNameList(const char* id, const DimArray<StrValue>& names) {
+    AddList(id, "", kListWidth, 0);
+    const int n = static_cast<int>(names.Extent(0));
+    for (int i = 0; i < n; ++i) AddItem(id, names(i), -1);
+}
+
+void BuildPanel() {
+    SetFont(kGuiFont);
+    DialogReset();
+    AddButton("bt_general", "Opts", 0, 0);
+    AddButton("bt_players", "Actors", 0, 0);
+    AddButton("bt_paths", "Paths", 0, 0);
+    AddButton("bt_specials", "Specials", 0, 0);
+    AddButton("bt_weapons", "Weapons", 0, 0);
+    AddButton("bt_view", "Camera", 0, 0);
+
+    AddCaption("Models");
+    AddNameList("ls_kmo", ModelFiles);
+    AddSpacer(10000, 10);
+    AddButton("bt_kmo_new", "New", 0, 0);
+    AddButton("bt_kmo_del", "Delete", 0, 0);
+    AddButton("bt_kmo_ani", "Ani", 0, 0);
+
+    AddCaption("Textures");
+    AddNameList("ls_tex", TextureFiles);
+    AddSpacer(10000, 0);
+    AddButton("bt_tex_new", "New", 0, 0);
+    AddButton("bt_tex_del", "Delete", 0, 0);
+
+    AddCaption("Objects in Level");
+    AddList("ls_obj", "", kListWidth, 0);
+    const int objects = static_cast<int>(ObjectCount());
+    for (int o = 0; o < objects; ++o) AddItem("ls_obj", ObjectLine(o), -1);
+    AddSpacer(10000, 0);
+    AddButton("bt_obj_new", "New", 0, 0);
+    AddButton("bt_obj_edit", "Edit", 0, 0);
+    AddButton("bt_obj_pos", "Pos", 0, 0);
+    AddButton("bt_obj_del", "Delete", 0, 0);
+
+    AddSpacer(10000, 10);
+    AddButton("bt_save", "Save", 0, 0);
+    AddButton("bt_test", "Test", 0, 0);
+}
+
+// ---- One frame
+
+// The camera of the perspective view, set again after 2D drawing over it.
+void SetPerspectiveCamera() {
+    const Number tx = ViewTarget(0), ty = ViewTarget(1), tz = ViewTarget(2), a = ViewTarget(3);
+    Make3D(1, 1000, 35);
+    SetCamera(tx - SinDeg(a) * ViewDistance, ty + 10, tz + CosDeg(a) * ViewDistance, tx, ty, tz);
+}
+
+void DrawBackdrop() {
+    SetViewport(ScreenW / 3, 0, 2 * ScreenW / 3 - 1, ScreenH);
+    DrawLevelView(kViewPerspective);
+    Make2D();
+    SetAlphaMode(kDimAlpha);
+    DrawRectCorners(0, 0, 2000, 2000, 0);
+    SetAlphaMode(0);
+
+    const int o = Selected("ls_obj", ObjectCount());
+    const bool firstHalfSecond = IntMod(std::floor(GetElapsedTime()), 1000) < 500;
+    if (o < 0 || !firstHalfSecond) return;
+    SetPerspectiveCamera();
+    SetScaling(1.01, 1.01, 1.01);
+    SetMovement(ObjPos(o, 0), ObjPos(o, 1), ObjPos(o, 2));
+    AddRotation(ObjPos(o, 3), 0, 1, 0);
+    SetTexture(ObjProps(o, 1), -1);
+    DrawObject(ObjProps(o, 0), 0);
+}
+
+void PositionSelectedObject() {
+    const int o = Selected("ls_obj", ObjectCount());
+    if (o < 0) return;
+    for (int k = 0; k < 4; ++k) editor.editPos(k) = ObjPos(o, k);
+    if (PositionDialog(ObjProps(o, 0), editor.editPos) == 0) return;
+    for (int k = 0; k < 4; ++k) ObjPos(o, k) = editor.editPos(k);
+    // The view follows the object in this very frame.
+    SetProp("ls_objCLICKED", "1");
+}
+
+void NewObject() {
+    // An object needs a model to be drawn and listed.
+    if (ModelCount() < 1) {
+        MessageBox("Add a model before placing objects.", 0);
+        return;
+    }
+    AddObject(0, -1, 0, 0, -1, 0, 0, 0, 0);
+    ObjectDialog(ObjectCount() - 1);
+}
+
+// Handles the panel's events in their fixed order; true when the panel must be rebuilt
+// (the remaining events then wait for the next frame).
+bool HandleEvents() {
+    if (Clicked("bt_specials")) SpecialItemsDialog();
+    if (Clicked("bt_weapons")) WeaponsDialog();
+    if (Clicked("bt_save")) SaveLevelWithMessage();
+    if (Clicked("bt_test")) {
+        TestLevel();
+        return true;
+    }
+    if (Clicked("bt_kmo_new")) {
+        const StrValue name = PickMediaFile("KMO Objects (*.kmo)|*.kmo");
+        if (name != "NO_FILE") {
+            AddModel(name);
+            return true;
+        }
+    }
+    if (Clicked("bt_kmo_del")) {
+        const int m = Selected("ls_kmo", ModelCount());
+        if (m >= 0) DeleteModel(m);
+        return true;
+    }
+    if (Clicked("bt_kmo_ani")) {
+        const int m = Selected("ls_kmo", ModelCount());
+        if (m >= 0) AnimationDialog(m);
+        return true;
+    }
+    if (Clicked("bt_tex_new")) {
+        AddTexture(PickMediaFile("Textures (*.bmp)|*.bmp"));
+        return true;
+    }
+    if (Clicked("bt_tex_del")) {
+        const int t = Selected("ls_tex", TextureCount());
+        if (t >= 0) DeleteTexture(t);
+        return true;
+    }
+    if (Clicked("bt_obj_new")) {
+        NewObject();
+        return true;
+    }
+    if (Clicked("bt_obj_edit")) {
+        const int o = Selected("ls_obj", ObjectCount());
+        if (o >= 0) ObjectDialog(o);
+    }
+    if (Clicked("bt_obj_del")) {
+        const int o = Selected("ls_obj", ObjectCount());
+        if (o >= 0) {
+            DeleteObject(o);
+            return true;
+        }
+    }
+    if (Clicked("bt_obj_pos")) PositionSelectedObject();
+    if (Clicked("ls_obj")) {
+        const int o = Selected("ls_obj", ObjectCount());
+        if (o >= 0) {
+            for (int k = 0; k < 3; ++k) ViewTarget(k) = ObjPos(o, k);
+        }
+    }
+    if (Clicked("bt_view")) PositionDialog(-1, editor.editPos);
+    if (Clicked("bt_paths")) PathDialog();
+    if (Clicked("bt_general")) MessageBox("Needs to be implemented, yet!", 0);
+    if (Clicked("bt_players")) ActorListDialog();
+    return false;
+}
+
+void RecoverOnEnd() {
+    WriteRecoveryCopy();
+    editor.started = false;
+}
+
+}  // namespace
+
+void EditorStart() {
+    LoadObject("pointer.kmo", kPointerModel);
+    LoadSprite("hand.bmp", kHandSprite);
+    LoadObject("skybox.kmo", kSkyModel);
+    LoadSprite("skybox.bmp", kSkySprite);
+    LoadSprite("mousehelp.bmp", kMouseHelpSprite);
+    LoadSprite("mousepointer.bmp", kMousePointerSprite);
+    ResetLevelArrays();
+    SetFrameLimit(kEditorFrameLimit);
+    ViewDistance = 12;
+    ViewTarget.Dim(4);
+    PreviewTime = 0;
+    GetScreenSize(ScreenW, ScreenH);
+
+    editor.levelDir = GetCurrentDir().Std();
+    editor.testRunning = false;
+    LoadStartLevel();
+    editor.started = true;
+    AddShutdownStep("editor recovery copy", RecoverOnEnd);
+    LoadGameMedia();
+    EditorMain();
+}
+
+void EditorMain() {
+    editor.editPos.Dim(4);
+    SetSystemPointer(1);
+    SetMousePosition(100, 100);
+    LoadFont("guifont.bmp", kGuiFont);
+    DialogInit(0, 0, ScreenW / 3, ScreenH);
+    BuildPanel();
+    for (;;) {
+        SetFont(kGuiFont);
+        DialogShow(1);
+        DrawBackdrop();
+        if (HandleEvents()) BuildPanel();
+        FlipScreen();
+        WaitForInput();
+    }
+}
+
+void LoadGameMedia() { LoadGameMediaFiles(); }
+
+StrValue PickMediaFile(const StrValue& filter) {
+    const StrValue dir = GetCurrentDir();
+    SetCurrentDir(MediaRoot);
+    const StrValue answer = FileRequest(filter, 1);
+    SetCurrentDir(dir);
+    if (answer == "NO_FILE") return answer;
+    const std::string& path = answer.Std();
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? answer : StrValue(path.substr(slash + 1));
+}
+
+Number SaveLevelWithMessage() {
+    const Number lines = SaveLevel(kLevelFile);
+    if (lines < 0) {
+        MessageBox("Could not save level.ini.", 0);
+        return lines;
+    }
+    RememberLevelAsSaved();
+    DeleteFileText(LevelPath(kRecoveryFile).c_str());
+    MessageBox("Saved successfully. File has "_s + NumberToText(lines) + " lines. (255 is max)", 0);
+    return lines;
+}
+
+Number TestLevel() {
+    if (ActorCount() < 1) {
+        MessageBox("The level needs a player (actor 0) before it can be tested.", 0);
+        return 0;
+    }
+    const std::string level = LevelFingerprint();
+    // Without this copy the reload after the run would bring back an older level.
+    if (SaveLevel(kTestFile) < 0) {
+        MessageBox("Could not save test.ini, so the test did not run.", 0);
+        return 0;
+    }
+    editor.testLevel = level;
+    editor.testRunning = true;
+    SetSystemPointer(0);
+    PlayLevel(1);
+    SetSystemPointer(1);
+    LoadLevel(kTestFile);
+    editor.testRunning = false;
+    SetFrameLimit(kEditorFrameLimit);
+    return 1;
+}
+
+Number LevelChanged() { return LevelFingerprint() != editor.savedLevel ? 1 : 0; }
+
+Number WriteRecoveryCopy() {
+    if (!editor.started) return 0;
+    const std::string copy = LevelPath(kRecoveryFile);
+    if (editor.testRunning) {
+        if (editor.testLevel == editor.savedLevel) return 0;
+        return CopyFileBytes(LevelPath(kTestFile), copy) ? 1 : 0;
+    }
+    if (LevelChanged() == 0) return 0;
+    return SaveLevel(copy.c_str()) >= 0 ? 1 : 0;
+}

@@ -1,0 +1,59 @@
+// The editor: start-up, the main panel beside the dimmed perspective view, the main
+// loop and its events, the test cycle and the recovery copy.
+//
+// The editor works in the directory of "level.ini" (the working directory at start).
+// When the program ends with changes since the last load or save, the level is written
+// to "level.recover.ini" beside it; the next start offers to load that copy.
+//
+// Dependencies: editor/level, editor/levelfile, editor/view, editor/objectdialog,
+// editor/dialogs, game/playlevel, gui (dialogs, message box), runtime (frame, input,
+// files, 2D and 3D drawing).
+#pragma once
+
+#include "runtime/frame/strvalue.h"   // Required for: Number, StrValue
+
+// Fixed media slots of the editor's own pictures and models.
+constexpr int kPointerModel = 100;
+constexpr int kHandSprite = 100;
+constexpr int kMousePointerSprite = 103;
+constexpr int kGuiFont = 1;
+
+// The file the level is kept in, the copy written before each test run, and the
+// recovery copy, all in the editor's directory.
+inline constexpr const char* kLevelFile = "level.ini";
+inline constexpr const char* kTestFile = "test.ini";
+inline constexpr const char* kRecoveryFile = "level.recover.ini";
+
+// The user program's main routine: loads the editor's media, "level.ini" (or, when the
+// designer agrees, a newer recovery copy) and the game's media, then runs EditorMain.
+[[noreturn]] void EditorStart();
+
+// The main loop: builds the panel, then draws and handles one frame after another.
+// Never returns; the program ends from FlipScreen or WaitForInput.
+[[noreturn]] void EditorMain();
+
+// Loads the game's fixed media (shadow, sky box, item and shot pictures) from MediaRoot.
+void LoadGameMedia();
+
+// Runs the open file dialog in MediaRoot with the filter and returns the chosen file's
+// name without its directory, or "NO_FILE" when the dialog was cancelled. The current
+// directory is the same afterwards.
+StrValue PickMediaFile(const StrValue& filter);
+
+// Saves "level.ini" and tells the designer how it went. Returns the file's line count,
+// or -1 when it could not be written (the old file is then unchanged).
+Number SaveLevelWithMessage();
+
+// The test cycle: saves "test.ini", plays it and reloads it, so nothing the game
+// changed survives. A level without a player, or a "test.ini" that cannot be written,
+// is not played; a message says why. Returns 1 when the level was played.
+Number TestLevel();
+
+// 1 when the level differs from what was last loaded or saved (path-driven object
+// positions, which the preview moves, do not count).
+Number LevelChanged();
+
+// Writes the recovery copy if the level has changes: the level as it is, or during a
+// test run the "test.ini" saved just before it. Returns 1 when a copy was written.
+// Runs by itself when the program ends.
+Number WriteRecoveryCopy();
