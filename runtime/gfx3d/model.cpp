@@ -93,7 +93,9 @@ ModelReadResult ReadBinary(MeshObject& model, const uint8_t* data, size_t size) 
         in.ReadF32(model.texV[size_t(k)]);
     }
     constexpr size_t kFrameHeader = 28;
-    if (size_t(frameCount) > in.Remaining() / kFrameHeader) return ModelReadResult::kReadError;
+    if (size_t(frameCount) > in.Remaining() / kFrameHeader || size_t(frameCount) > kMaxModelFrames) {
+        return ModelReadResult::kReadError;
+    }
     model.frames.resize(size_t(frameCount));
     size_t total = 0;
     for (auto& frame : model.frames) {
@@ -257,7 +259,7 @@ ModelReadResult ReadText(MeshObject& model, const uint8_t* data, size_t size) {
     }
 
     size_t frameCount;
-    if (!in.NextIndex(in.TokensLeft(), frameCount)) return ModelReadResult::kReadError;
+    if (!in.NextIndex(std::min(in.TokensLeft(), kMaxModelFrames), frameCount)) return ModelReadResult::kReadError;
     if (frameCount != 0 && perFrame > kMaxModelVertices / frameCount) return ModelReadResult::kReadError;
     model.frames.reserve(frameCount + 1);
     model.frames.resize(frameCount);

@@ -40,6 +40,9 @@ extern const float kNormalTable[kNormalCount][3];
 // Largest number of packed vertices over all frames of one model. Far above any real
 // model; it keeps a small hostile file from asking for gigabytes of triangles.
 constexpr size_t kMaxModelVertices = size_t{1} << 22;
+// Largest number of frames of one model, for the same reason (a text frame can be two
+// bytes long but costs a frame record).
+constexpr size_t kMaxModelFrames = size_t{1} << 16;
 
 // One quantised vertex as stored in a file.
 struct PackedVertex {

@@ -258,6 +258,14 @@ TEST_F(ModelFileTest, TextVersionsAboveOneAreRefused) {
 }
 
 TEST_F(ModelFileTest, TextFilesThatReferPastTheirArraysAreRefused) {
+    // Empty frames cost two bytes each in the file but a record each in memory.
+    auto manyFrames = [](int n) {
+        std::string t = "KMOA 1 0 0 " + std::to_string(n);
+        for (int k = 0; k < n; ++k) t += " 0";
+        return t;
+    };
+    MeshObjectX most;
+    EXPECT_EQ(Read(most, manyFrames(65536)), ModelReadResult::kOk);
     const std::vector<std::string> bad = {
         "KMOB 1 0 0 0",
         "KMOA 1 3 0 0 1 0 0 1 1 255 255 255 3 0 0 1 1 5 2 1 3 0 0 0 1 0 0 0 1 0",   // vertex 5 of 3
@@ -265,6 +273,7 @@ TEST_F(ModelFileTest, TextFilesThatReferPastTheirArraysAreRefused) {
         "KMOA 1 2 0 0 1 0 1 255 255 255 3 0 0 1 1 1 1 1 3 0 0 0 1 0 0 0 1 0",       // V 3 > T 2
         "KMOA 1 3 0 0 1 0 0 1 1 255 255 255 -3 0 0",                                 // negative count
         "KMOA 1 1e300 0 0",                                                          // count beyond the file
+        manyFrames(65537),                                                           // too many frames
         "KMOA 1 3 0 0 1 0 0 1 1 255 255 255 3 0 0 1 1 2 2 1 3 0 0 0 1 0 0",          // short frame
         "KMOA 1 " + std::string(1024, '1'),                                          // token too long
     };
