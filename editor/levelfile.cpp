@@ -3,7 +3,7 @@
 // Dependencies: level, files (INI document, line file, atomic write), gfx2d, gfx3d.
 #include "editor/levelfile.h"
 
-#include <algorithm>       // Required for: std::max, std::min
+#include <algorithm>       // Required for: std::max, std::min, std::count
 #include <cmath>           // Required for: std::floor
 #include <cstdlib>         // Required for: std::strtod
 #include <string>
@@ -14,7 +14,7 @@
 
 #include "editor/level.h"            // Required for: the level arrays
 #include "runtime/files/files.h"     // Required for: ReadFileLine, WriteFileLine, WriteFileAtomically
-#include "runtime/files/ini.h"       // Required for: IniOpen, IniPut, IniDocumentText
+#include "runtime/files/ini.h"       // Required for: IniOpen, IniDocumentText
 #include "runtime/frame/dimarray.h"  // Required for: DimArray
 #include "runtime/gfx2d/sprites.h"   // Required for: LoadSprite
 #include "runtime/gfx3d/engine.h"    // Required for: LoadObject
@@ -252,9 +252,35 @@ void AddFixed(StrValue& out, Number value, int decimals) {
 
 int Rows(const DimArray<Number>& a) { return static_cast<int>(a.Extent(0)); }
 
-void PutList(const char* section, int count) {
-    IniPut(section, "count", NumberToText(count));
-}
+// The level file's text in the INI document's layout: "[" name "]" lines, key "=" value
+// lines, CR LF ends, no blank lines. Built here rather than with IniPut, whose lookup of
+// every new key walks its section: quadratic in a level of many thousand entries.
+class LevelWriter {
+public:
+    void Section(const char* name) {
+        text_ += '[';
+        text_ += name;
+        text_ += "]\r\n";
+    }
+    void Put(std::string_view key, const StrValue& value) {
+        // As in the document, a line end in a value cuts it there.
+        std::string_view v = value.View();
+        v = v.substr(0, v.find('\n'));
+        text_ += key;
+        text_ += '=';
+        text_ += v;
+        text_ += "\r\n";
+    }
+    void Put(int index, const StrValue& value) { Put(std::to_string(index), value); }
+    void List(const char* name, int count) {
+        Section(name);
+        Put("count", NumberToText(count));
+    }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+};
 
 }  // namespace
 
@@ -277,35 +303,36 @@ void LoadLevel(const StrValue& file) {
 }
 
 Number SaveLevel(const StrValue& file) {
-    // The old file is replaced only once the new one is complete, so the document is
-    // built without a name and its text written atomically under the target's name.
+    // A changed document is written back first, as opening any file would do; the
+    // level then goes to its file atomically, so a failed save leaves the old file.
     IniOpen("");
-    IniOpenText("");
+    LevelWriter out;
 
     const uint32_t rootLength = MediaRoot.Length();
     const bool slash = rootLength > 0 && MediaRoot.CharAt(rootLength - 1) == '/';
-    IniPut("memory", "root", slash ? MidText(MediaRoot, 0, rootLength - 1) : MediaRoot);
+    out.Section("memory");
+    out.Put("root", slash ? MidText(MediaRoot, 0, rootLength - 1) : MediaRoot);
     const int capacity = static_cast<int>(PathCapacity());
-    IniPut("memory", "maxpathpoints", NumberToText(capacity));
+    out.Put("maxpathpoints", NumberToText(capacity));
 
     const int models = static_cast<int>(ModelFiles.Extent(0));
-    PutList("types", models);
-    for (int i = 0; i < models; ++i) IniPut("types", NumberToText(i), ModelFiles(i));
+    out.List("types", models);
+    for (int i = 0; i < models; ++i) out.Put(i, ModelFiles(i));
     const int textures = static_cast<int>(TextureFiles.Extent(0));
-    PutList("textures", textures);
-    for (int i = 0; i < textures; ++i) IniPut("textures", NumberToText(i), TextureFiles(i));
+    out.List("textures", textures);
+    for (int i = 0; i < textures; ++i) out.Put(i, TextureFiles(i));
 
     const int objects = std::min(Rows(ObjPos), Rows(ObjProps));
-    PutList("objects", objects);
+    out.List("objects", objects);
     for (int i = 0; i < objects; ++i) {
         StrValue v;
         for (int k = 0; k < kObjPosColumns; ++k) AddGeneral(v, ObjPos(i, k));
         for (int k = 0; k < kObjPropsColumns; ++k) AddGeneral(v, ObjProps(i, k));
-        IniPut("objects", NumberToText(i), v);
+        out.Put(i, v);
     }
 
     const int paths = std::min(Rows(PathPoints), Rows(PathLen));
-    PutList("paths", paths);
+    out.List("paths", paths);
     for (int i = 0; i < paths; ++i) {
         StrValue v;
         const Number len = PathLen(i);
@@ -316,11 +343,11 @@ Number SaveLevel(const StrValue& file) {
         for (int k = 0; k < points; ++k) {
             for (int c = 0; c < 3; ++c) AddFixed(v, PathPoints(i, k, c), 1);
         }
-        IniPut("paths", NumberToText(i), v);
+        out.Put(i, v);
     }
 
     const int actors = std::min(Rows(ActorProps), Rows(ActorPos));
-    PutList("players", actors);
+    out.List("players", actors);
     for (int i = 0; i < actors; ++i) {
         StrValue v;
         AddGeneral(v, ActorProps(i, 0));
@@ -328,35 +355,32 @@ Number SaveLevel(const StrValue& file) {
         for (int k = 0; k < 3; ++k) AddFixed(v, ActorPos(i, k), 1);
         AddGeneral(v, ActorProps(i, 4));
         AddGeneral(v, ActorProps(i, 5));
-        IniPut("players", NumberToText(i), v);
+        out.Put(i, v);
     }
 
     const int specials = Rows(SpecialItems);
-    PutList("specials", specials);
+    out.List("specials", specials);
     for (int i = 0; i < specials; ++i) {
         StrValue v;
         for (int k = 0; k < 3; ++k) AddFixed(v, SpecialItems(i, k), 1);
         AddGeneral(v, SpecialItems(i, 3));
         AddGeneral(v, SpecialItems(i, 4));
-        IniPut("specials", NumberToText(i), v);
+        out.Put(i, v);
     }
 
     const int weapons = Rows(WeaponTable);
-    PutList("weapons", weapons);
+    out.List("weapons", weapons);
     for (int i = 0; i < weapons; ++i) {
         StrValue v;
         AddFixed(v, WeaponTable(i, 0), 2);
         AddFixed(v, WeaponTable(i, 1), 2);
         AddFixed(v, WeaponTable(i, 2), 1);
-        IniPut("weapons", NumberToText(i), v);
+        out.Put(i, v);
     }
 
-    const std::string text = IniDocumentText();
-    IniOpen("");
+    const std::string& text = out.Text();
     if (!WriteFileAtomically(PathForWriting(file), text)) return -1;
-    Number lines = 0;
-    for (char c : text) lines += c == '\n';
-    return lines;
+    return static_cast<Number>(std::count(text.begin(), text.end(), '\n'));
 }
 
 void LoadModelAnims(Number m, const StrValue& path) {

@@ -72,6 +72,9 @@ TEST_F(LevelFileTest, SaveWritesBackTheSameBytesItLoaded) {
     EXPECT_EQ(MediaRoot, "media/");
     ASSERT_EQ(SaveLevel(StrValue(dir / "out.ini")), 24);
     EXPECT_EQ(ReadBytes(dir / "out.ini"), Crlf(kFullLevel));
+    // The layout is the INI document's own: re-writing it changes nothing.
+    IniOpenText(Crlf(kFullLevel));
+    EXPECT_EQ(IniDocumentText(), Crlf(kFullLevel));
     // The document the save used is gone: a later open writes nothing over the file.
     IniOpen(StrValue(dir / "other.ini"));
     IniOpen("");
@@ -198,6 +201,8 @@ TEST_F(LevelFileTest, HostileSizesAreBounded) {
     EXPECT_EQ(PathCount(), 1000);
     EXPECT_LE(PathCount() * PathCapacity(), 1 << 21);
     EXPECT_EQ(PathPoints(0, 0, 2), 3);
+    // A hundred thousand entries save in time linear in their number.
+    EXPECT_NE(Save().find("\r\n99999=0.00 0.00 0.0 \r\n"), std::string::npos);
 }
 
 TEST_F(LevelFileTest, LoadReplacesTheLevelWithZeroWorkingValues) {
