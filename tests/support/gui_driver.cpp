@@ -10,6 +10,7 @@
 #include "gui/proptable.h"
 #include "gui/widgets.h"
 #include "runtime/frame/frame.h"
+#include "runtime/frame/input.h"
 #include "runtime/gfx2d/draw2d.h"
 
 namespace {
@@ -74,11 +75,17 @@ GuiDriver& GuiDriver::MoveToPoint(int x, int y) {
 }
 
 GuiDriver& GuiDriver::Press() {
-    return Queue([](HeadlessPlatform& p) { p.PressButton(kMouseLeft); });
+    return Queue([this](HeadlessPlatform& p) {
+        p.PressButton(kMouseLeft);
+        leftDown_ = true;
+    });
 }
 
 GuiDriver& GuiDriver::Release() {
-    return Queue([](HeadlessPlatform& p) { p.ReleaseButton(kMouseLeft); });
+    return Queue([this](HeadlessPlatform& p) {
+        p.ReleaseButton(kMouseLeft);
+        leftDown_ = false;
+    });
 }
 
 GuiDriver& GuiDriver::Click(const StrValue& id) { return MoveTo(id).Press().Release(); }
@@ -143,8 +150,14 @@ GuiDriver::Action GuiDriver::ScrollIntoViewStep(const StrValue& id, int tries) {
         }
         ScrollStep("")(p);
         actions_.push_front(ScrollIntoViewStep(id, tries - 1));
-        actions_.push_front([](HeadlessPlatform& q) { q.ReleaseButton(kMouseLeft); });
-        actions_.push_front([](HeadlessPlatform& q) { q.PressButton(kMouseLeft); });
+        actions_.push_front([this](HeadlessPlatform& q) {
+            q.ReleaseButton(kMouseLeft);
+            leftDown_ = false;
+        });
+        actions_.push_front([this](HeadlessPlatform& q) {
+            q.PressButton(kMouseLeft);
+            leftDown_ = true;
+        });
     };
 }
 
@@ -181,11 +194,18 @@ GuiDriver& GuiDriver::Key(int scan) {
 }
 
 GuiDriver& GuiDriver::PressKey(int scan) {
-    return Queue([scan](HeadlessPlatform& p) { p.PressKey(scan); });
+    return Queue([this, scan](HeadlessPlatform& p) {
+        p.PressKey(scan);
+        keysDown_.insert(scan);
+        keysTouched_.insert(scan);
+    });
 }
 
 GuiDriver& GuiDriver::ReleaseKey(int scan) {
-    return Queue([scan](HeadlessPlatform& p) { p.ReleaseKey(scan); });
+    return Queue([this, scan](HeadlessPlatform& p) {
+        p.ReleaseKey(scan);
+        keysDown_.erase(scan);
+    });
 }
 
 GuiDriver& GuiDriver::Idle(int frames) {
@@ -202,6 +222,14 @@ void GuiDriver::Step() {
     FlipScreen();
 }
 
+bool GuiDriver::InputSettled() const {
+    if ((MouseAxis(3) != 0) != leftDown_) return false;
+    for (int key : keysTouched_) {
+        if ((KeyState(key) != 0) != (keysDown_.count(key) != 0)) return false;
+    }
+    return true;
+}
+
 void GuiDriver::Run() {
     int frames = 0;
     while (!actions_.empty()) {
@@ -211,8 +239,14 @@ void GuiDriver::Run() {
             return;
         }
     }
-    // The last action still has to be seen by one DialogShow.
-    DialogShow(0);
+    // The last action still has to be seen by a DialogShow. A platform may keep a
+    // released button or key down for one more frame; step until it reads as left.
+    for (int i = 0; i < 4; ++i) {
+        DialogShow(0);
+        if (InputSettled()) return;
+        FlipScreen();
+    }
+    ADD_FAILURE() << "the input never read as the script left it";
 }
 
 void GuiDriver::ResetToolkit() {

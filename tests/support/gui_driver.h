@@ -16,6 +16,7 @@
 
 #include <deque>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "runtime/frame/strvalue.h"
@@ -69,7 +70,8 @@ public:
 
     // One frame of a test-owned loop: DialogShow(0), then FlipScreen (input poll).
     void Step();
-    // Steps until every queued action has been seen by a DialogShow.
+    // Steps until every queued action has been seen by a DialogShow, and the button and
+    // keys read as the script left them.
     void Run();
 
     // Closes every dialog and empties the property table (between tests).
@@ -82,8 +84,13 @@ private:
     bool CellCentre(const StrValue& id, double fx, double fy, int& x, int& y);
     Action ScrollStep(const StrValue& id);
     Action ScrollIntoViewStep(const StrValue& id, int tries);
+    bool InputSettled() const;
 
     HeadlessPlatform& platform_;
     std::deque<Action> actions_;
     double lastFrame_ = -1;
+    // What the script has left pressed, to know when the platform reads it so.
+    bool leftDown_ = false;
+    std::set<int> keysDown_;
+    std::set<int> keysTouched_;
 };
