@@ -8,15 +8,17 @@
 
 namespace {
 
-// Unread key presses older than this are stale: they were typed while nothing read
-// characters and must not appear in the next text field.
-constexpr double kKeyPressMaxAgeMs = 1000.0;
+// Key presses typed while nothing read characters (no text field was active for this
+// long) are stale and must not appear in the next text field. While a reader calls
+// regularly, nothing typed is dropped, however fast it came.
+constexpr double kReaderGoneMs = 500.0;
 
 struct InputState {
     bool created = false;
     int pointerX = 100, pointerY = 100;
     bool systemPointer = false;
     bool newFrame = true;
+    double lastCharRead = -1e300;
     int frameDeltaX = 0, frameDeltaY = 0, frameWheel = 0;
     // What WaitForInput saw last, to notice a change.
     int waitX = 0, waitY = 0;
@@ -177,9 +179,12 @@ StrValue ReadKeyChar() {
     Platform& p = GetPlatform();
     p.PumpEvents();
     const double now = p.NowMs();
+    InputState& in = Input();
+    const bool readerWasGone = now - in.lastCharRead > kReaderGoneMs;
+    in.lastCharRead = now;
     KeyPress press;
     while (p.NextKeyPress(press)) {
-        if (now - press.timeMs > kKeyPressMaxAgeMs) continue;
+        if (readerWasGone && now - press.timeMs > kReaderGoneMs) continue;
         int c = PressChar(press);
         if (c < 0) continue;
         if (press.shift && c >= 'a' && c <= 'z') {

@@ -51,7 +51,7 @@ void HeadlessPlatform::PressKey(int scan) {
     if (scan < 0 || scan > 255) return;
     const bool shift = keys_.IsDown(kKeyLShift) || keys_.IsDown(kKeyRShift);
     presses_.push_back({scan, UsLayoutChar(scan, shift), shift, now_});
-    if (presses_.size() > 64) presses_.pop_front();
+    if (presses_.size() > 256) presses_.pop_front();
     keys_.Press(scan);
 }
 

@@ -184,6 +184,9 @@ public:
         if (visible) {
             SDL_ShowWindow(window_);
             SDL_RaiseWindow(window_);
+            // Without a window manager nobody hands the focus back after a dialog,
+            // and the frame would stay paused.
+            SDL_SetWindowInputFocus(window_);
         } else {
             SDL_HideWindow(window_);
         }
@@ -216,7 +219,7 @@ public:
             SDL_SetWindowSize(window_, width, height);
             SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         }
-        SDL_ShowWindow(window_);
+        if (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN) ShowWindow(true);
     }
 
     void GetDesktopSize(int& width, int& height) const override {
@@ -437,7 +440,7 @@ private:
                 const SDL_Keycode k = e.key.keysym.sym;
                 const bool shift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
                 presses_.push_back({code, (k >= 32 && k < 127) ? static_cast<int>(k) : 0, shift, NowMs()});
-                if (presses_.size() > 64) presses_.pop_front();
+                if (presses_.size() > 256) presses_.pop_front();
                 textForLast_ = true;
                 break;
             }

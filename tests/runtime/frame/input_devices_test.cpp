@@ -165,6 +165,20 @@ TEST_F(Input, EnterBackspaceAndControlKeysTypeTheirFixedCodes) {
     EXPECT_EQ(ReadKeyChar().Std(), "") << "Tab, arrows and Escape type nothing";
 }
 
+TEST_F(Input, ABurstOfTypingIsReadToTheEndAtOneCharacterPerFrame) {
+    platform().Then([](HeadlessPlatform& p) {
+        for (char c : std::string("the quick brown fox jumps")) p.TypeChar(c);
+    });
+    SetFrameLimit(15);
+    std::string typed;
+    for (int frame = 0; frame < 40; ++frame) {
+        FlipScreen();
+        typed += ReadKeyChar().Std();
+        WaitForInput();
+    }
+    EXPECT_EQ(typed, "the quick brown fox jumps");
+}
+
 TEST_F(Input, KeysTypedLongBeforeAreNotReplayed) {
     platform().Then([](HeadlessPlatform& p) { p.TypeChar('x'); });
     FlipScreen();
