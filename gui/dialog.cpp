@@ -54,7 +54,8 @@ struct LayoutEnd {
     Number top = 0;
 };
 
-// Step 3: the click value from the dialog's own record of the left button.
+// The click value from the dialog's own record of the left button: -1 on the frame
+// it is seen going down, 1 on the frame it is seen coming up, else 0.
 Number ClickValue(const Pointer& p) {
     const Number down = GetPropNum("MOUSE_DN");
     if (p.b1 != 0 && down == 0) {
@@ -68,7 +69,7 @@ Number ClickValue(const Pointer& p) {
     return 0;
 }
 
-// Step 5: dragging by the title bar; returns the top of the body.
+// Dragging by the title bar; returns the top of the body.
 Number MoveDialog(const Pointer& p, const FontCell& f, bool active, Number& x, Number y, Number w) {
     if (GetPropNum("MOVABLE") == 0) return y;
     // Dialogs below the current one are inert: they do not follow the pointer.
@@ -85,7 +86,7 @@ Number MoveDialog(const Pointer& p, const FontCell& f, bool active, Number& x, N
     return y + f.fy + 4;
 }
 
-// Step 6: dragging the size grip.
+// Dragging the size grip; a drag that started goes on wherever the pointer goes.
 void ScaleDialog(const Pointer& p, const FontCell& f, bool active, Number x, Number y, Number& w,
                  Number& h) {
     if (GetPropNum("SCALABLE") == 0 || !active) return;
@@ -101,7 +102,7 @@ void ScaleDialog(const Pointer& p, const FontCell& f, bool active, Number x, Num
     }
 }
 
-// Step 7: title bar and body.
+// Title bar (the title printed twice, one pixel apart, for bold) and body.
 void DrawFrame(const FontCell& f, Number x, Number y, Number w, Number h) {
     const Number bright = GetPropNum("COL_BRIGHT");
     const Number norm = GetPropNum("COL_NORM");
@@ -116,7 +117,7 @@ void DrawFrame(const FontCell& f, Number x, Number y, Number w, Number h) {
     DrawRectCorners(x + 2, y + 2, x + w - 3, y + h - 3, bright);
 }
 
-// Step 8: the three double lines of the size grip.
+// The three double lines of the size grip.
 void DrawGrip(const Pointer& p, const FontCell& f, Number x, Number y, Number w, Number h) {
     if (GetPropNum("SCALABLE") == 0) return;
     const Number side = f.fy + 4;
@@ -132,23 +133,21 @@ void DrawGrip(const Pointer& p, const FontCell& f, Number x, Number y, Number w,
     }
 }
 
-// Steps 3 to 11 for the dialog now in the table.
+// One dialog's frame: input (when active), frame, scroll bar, widgets, dimming.
 LayoutEnd ShowOne(const Pointer& p, const FontCell& f, bool active, std::vector<CellRecord>* cells) {
     const Number k = ClickValue(p);
     Viewport(0, 0, 0, 0);
     Number x = GetPropNum("XPOS");
-    const Number y0 = GetPropNum("YPOS");
     Number w = GetPropNum("WIDTH");
     Number h = GetPropNum("HEIGHT");
-    Number y = y0;
-    y = MoveDialog(p, f, active, x, y, w);
+    const Number y = MoveDialog(p, f, active, x, GetPropNum("YPOS"), w);
     ScaleDialog(p, f, active, x, y, w, h);
     DrawFrame(f, x, y, w, h);
     DrawGrip(p, f, x, y, w, h);
     SetPropNum("MOUSEX", p.x);
     SetPropNum("MOUSEY", p.y);
 
-    // Step 9: content area and the dialog's own scroll bar.
+    // Content area and the dialog's own scroll bar, which scrolls by two text lines.
     const Number cx = x + 5;
     const Number cy0 = y + 5;
     Number cw = w - 5;
@@ -172,7 +171,7 @@ LayoutEnd ShowOne(const Pointer& p, const FontCell& f, bool active, std::vector<
     ScrollBarDraw("", cw, barHeight);
     Viewport(0, 0, 0, 0);
 
-    // Step 10: the widgets, flowing in rows.
+    // The widgets, flowing in rows left to right.
     LayoutEnd end;
     Number curx = cx;
     Number cury = cy0 - shift;
@@ -211,7 +210,7 @@ LayoutEnd ShowOne(const Pointer& p, const FontCell& f, bool active, std::vector<
     }
     Viewport(0, 0, 0, 0);
 
-    // Step 11: the dialogs below the current one are dimmed, title bar included.
+    // The dialogs below the current one are dimmed, title bar included.
     if (!active) {
         const Number title = GetPropNum("MOVABLE") != 0 ? f.fy + 4 : 0;
         SetAlphaMode(-0.5);
@@ -288,6 +287,9 @@ Number DialogShow(Number topOnly) {
         const bool active = level == depth;
         if (!active) {
             LoadStackLevel(level);
+            // The empty table that was current before the first dialog opened is no
+            // dialog; drawing it would leave a dark speck at the screen's corner.
+            if (PropertyRowCount() == 0) continue;
         } else if (start < depth) {
             PropertyTable() = std::move(saved);
         }
