@@ -29,6 +29,23 @@ constexpr Number kMaxProbeAlpha = 0.4;
 constexpr Number kShotSpriteSize = 0.05;
 constexpr Number kWhite = 0xFFFFFF;
 
+struct PlayState {
+    const GameRun* current = nullptr;
+};
+PlayState play;
+
+// Publishes the run while it is played, whichever way PlayLevel is left.
+class CurrentRun {
+public:
+    explicit CurrentRun(const GameRun& run) : previous_(play.current) { play.current = &run; }
+    ~CurrentRun() { play.current = previous_; }
+    CurrentRun(const CurrentRun&) = delete;
+    CurrentRun& operator=(const CurrentRun&) = delete;
+
+private:
+    const GameRun* previous_;
+};
+
 void Direction(Number yaw, Number pitch, Number& dx, Number& dy, Number& dz) {
     dx = SinDeg(yaw) * CosDeg(pitch);
     dy = SinDeg(pitch);
@@ -114,6 +131,8 @@ void CameraKeys(GameRun& run) {
 }
 
 }  // namespace
+
+const GameRun* CurrentGameRun() { return play.current; }
 
 void LoadGameMediaFiles() {
     LoadObject(MediaRoot + "shadow.kmo", kShadowModel);
@@ -235,6 +254,7 @@ Number PlayLevel(Number fromEditor) {
     LoadGameMediaFiles();
     SetFont(0);
     GameRun run = StartGameRun();
+    const CurrentRun published(run);
     SetFrameLimit(20);
     for (;;) {
         if (fromEditor != 0 && KeyState(kKeyE) != 0) break;

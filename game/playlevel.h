@@ -23,6 +23,10 @@ constexpr int kWeaponSpriteBase = 1000;
 // A level without a player returns at once.
 Number PlayLevel(Number fromEditor);
 
+// The run being played, or null outside PlayLevel: for tests and tools that watch a
+// run from the frame poll.
+const GameRun* CurrentGameRun();
+
 // Loads the game's fixed media from MediaRoot: shadow and sky models and pictures,
 // the item pictures and the first weapon's picture.
 void LoadGameMediaFiles();

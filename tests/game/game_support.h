@@ -95,6 +95,8 @@ protected:
         HeadlessTest::SetUp();
         ResetLevelArrays();
         MediaRoot = "NO_DATA/";
+        // Some time into the run, so that "earlier than now" can hold for 0.
+        platform().AdvanceClock(1000);
         // A ground slab 40 x 40 with its top at y = 0.
         SetBoxModel(kGroundSlot, -20, -1, -20, 20, 0, 20);
     }
