@@ -337,6 +337,32 @@ bool HandleEvents() {
     return false;
 }
 
+// The longest the idle editor keeps its last picture before drawing a fresh one.
+constexpr Number kLongestIdle = 2000;
+// WaitForInput gives up after 8 naps of 30 ms; a return well before that means input.
+constexpr Number kInputCameEarly = 200;
+
+// Which half of the clock's second the selected object's blink is in (-1: no blink).
+int BlinkPhase() {
+    if (Selected("ls_obj", ObjectCount()) < 0) return -1;
+    return IntMod(std::floor(GetElapsedTime()), 1000) < 500 ? 1 : 0;
+}
+
+// Waits for input, and while there is none keeps the last picture until the blink
+// needs the other half or kLongestIdle has passed: every picture costs a full redraw
+// of the level, which an idle editor should not pay a few times a second.
+void WaitForInputOrBlink() {
+    const int phase = BlinkPhase();
+    const Number start = GetTimeMs();
+    for (;;) {
+        const Number before = GetTimeMs();
+        WaitForInput();
+        const Number now = GetTimeMs();
+        if (now - before < kInputCameEarly) return;
+        if (BlinkPhase() != phase || now - start >= kLongestIdle) return;
+    }
+}
+
 void RecoverOnEnd() {
     WriteRecoveryCopy();
     editor.started = false;
@@ -380,7 +406,7 @@ void EditorMain() {
         DrawBackdrop();
         if (HandleEvents()) BuildPanel();
         FlipScreen();
-        WaitForInput();
+        WaitForInputOrBlink();
     }
 }
 

@@ -1,0 +1,104 @@
+// The editor driven end to end on the headless platform: each test starts from a fresh
+// copy of the demo in its own directory, scripts the toolkit's driver, then runs
+// EditorStart until the script closes the window.
+#pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "editor/editor.h"
+#include "editor/level.h"
+#include "gui/dialog.h"
+#include "gui/proptable.h"
+#include "runtime/gfx2d/draw2d.h"
+#include "tests/editor/level_media.h"
+#include "tests/support/gui_driver.h"
+#include "tests/support/headless.h"
+#include "tools/demo.h"
+
+class EditorTest : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        const char* tmp = std::getenv("TMPDIR");
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/zv_editor_" + std::to_string(::getpid()) + "_" +
+               info->name();
+        std::filesystem::remove_all(dir_);
+        ASSERT_TRUE(WriteDemo(dir_).ok);
+        oldDir_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_);
+        platform().SetPollLimit(50000);
+        LoadFont(dir_ + "/guifont.bmp", 1);
+        GetFontSize(fx_, fy_);
+        SetFont(0);
+        GuiDriver::ResetToolkit();
+        driver_ = std::make_unique<GuiDriver>(platform());
+    }
+    void TearDown() override {
+        driver_.reset();
+        GuiDriver::ResetToolkit();
+        std::filesystem::current_path(oldDir_);
+        std::filesystem::remove_all(dir_);
+        HeadlessTest::TearDown();
+    }
+
+    GuiDriver& gui() { return *driver_; }
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string Read(const std::string& name) const { return level_media::ReadBytes(Path(name)); }
+
+    // Closes the window after the script and runs the editor until it ends.
+    void RunEditor() {
+        gui().Do([](HeadlessPlatform& p) { p.RequestClose(); });
+        EXPECT_TRUE(RunUntilEnd([] { EditorStart(); })) << "the editor ended on the close request";
+        EXPECT_TRUE(gui().Done()) << "every scripted action ran";
+    }
+
+    // Selects line n of a list: scrolls it so the line shows, then clicks it.
+    GuiDriver& SelectLine(const StrValue& list, int n) {
+        auto line = std::make_shared<int>(n);
+        gui().Do([list, n, line](HeadlessPlatform&) {
+            const Number scroll = std::min<Number>(n, GetPropNum(list + "SCROLLMAX"));
+            SetPropNum(list + "SCROLL", scroll);
+            *line = n - static_cast<int>(scroll);
+        });
+        gui().Do([this, list, line](HeadlessPlatform& p) {
+            Number x = 0, y = 0, w = 0, h = 0;
+            ASSERT_TRUE(GetWidgetCell(list, x, y, w, h)) << list;
+            p.MovePointer(static_cast<int>(x + 10), static_cast<int>(y + *line * fy_ + 4));
+        });
+        return gui().Press().Release();
+    }
+
+    // The static texts of the open dialog, joined by "|" (a message box shows one).
+    static std::string ShownText() {
+        std::string out;
+        const int rows = static_cast<int>(PropertyRowCount());
+        for (int i = 0; i < rows; ++i) {
+            const std::string key = PropertyTable()(i, 0).Std();
+            if (key.rfind("ID_STATIC_", 0) == 0 && key.size() > 4 && key.substr(key.size() - 4) == "TEXT") {
+                if (!out.empty()) out += "|";
+                out += PropertyTable()(i, 1).Std();
+            }
+        }
+        return out;
+    }
+
+    // Records the open message box's text, then answers it with its first button.
+    GuiDriver& AnswerMessage(std::string& text, const char* button = "bt_yes") {
+        gui().Do([&text](HeadlessPlatform&) { text = ShownText(); });
+        return gui().Click(button);
+    }
+
+    Number fx_ = 0, fy_ = 0;
+
+private:
+    std::string dir_;
+    std::filesystem::path oldDir_;
+    std::unique_ptr<GuiDriver> driver_;
+};
