@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -19,6 +20,9 @@ namespace {
 
 bool EnsureRuntime() {
     if (RuntimeStarted()) return true;
+    // Without a display the offscreen driver still paces real GL frames.
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     RuntimeSettings settings;
     settings.debugMode = true;   // a benchmark window must not pause
     settings.useMouse = false;
@@ -88,5 +92,32 @@ void BM_FlipIntervalSpread(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FlipIntervalSpread)->Arg(15)->Arg(20)->Arg(60)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The reference: the same intervals met by a pure busy wait on the same clock, to
+// tell the machine's scheduling noise from the frame wait's own error.
+void BM_BusyWaitSpread(benchmark::State& state) {
+    Platform& p = GetPlatform();
+    const double interval = 1000.0 / static_cast<double>(state.range(0));
+    const int frames = static_cast<int>(state.range(0)) * 4;
+    for (auto _ : state) {
+        std::vector<double> deviation;
+        double deadline = p.NowMs() + interval;
+        double last = p.NowMs();
+        for (int i = 0; i < frames; ++i) {
+            while (p.NowMs() <= deadline) {
+            }
+            deadline += interval;
+            const double now = p.NowMs();
+            deviation.push_back(std::abs(now - last - interval));
+            last = now;
+        }
+        std::sort(deviation.begin(), deviation.end());
+        const auto within = std::count_if(deviation.begin(), deviation.end(),
+                                          [](double d) { return d <= 1.0; });
+        state.counters["within_1ms_pct"] = 100.0 * within / deviation.size();
+        state.counters["p95_dev_ms"] = deviation[deviation.size() * 95 / 100];
+    }
+}
+BENCHMARK(BM_BusyWaitSpread)->Arg(15)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
