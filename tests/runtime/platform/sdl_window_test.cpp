@@ -138,4 +138,27 @@ TEST_F(SdlWindow, KeyAndClickFromTheXServerArriveAsScanCodeAndButton) {
     AllowEscape(1);
 }
 
+TEST_F(SdlWindow, LosingFocusPausesWithTheTitleMarkedUntilFocusReturns) {
+    if (!OnX11() || RunCommand("command -v xdotool").empty()) GTEST_SKIP() << "needs X11 and xdotool";
+    const std::string id = WindowId();
+    ASSERT_FALSE(id.empty());
+    RuntimeSettings settings = GetRuntimeSettings();
+    settings.debugMode = false;
+    ConfigureRuntime(settings);
+    RunCommand("timeout 5 xdotool windowfocus --sync " + id);
+    FlipScreen();
+    FlipScreen();
+    RunCommand("timeout 5 xdotool windowfocus --sync $(xwininfo -root | awk '/Window id/{print $4}')");
+    for (int i = 0; i < 60 && !IsPaused(); ++i) FlipScreen();
+    EXPECT_TRUE(IsPaused());
+    EXPECT_EQ(RunCommand("xdotool getwindowname " + id), "Zentrovel <pause>");
+    // FlipScreen now waits for the focus; hand it back from outside, retrying.
+    RunCommand("(for t in 0.3 1 2 4; do sleep $t; xdotool windowfocus " + id + "; done) >/dev/null 2>&1 &");
+    FlipScreen();
+    EXPECT_FALSE(IsPaused());
+    EXPECT_EQ(RunCommand("xdotool getwindowname " + id), "Zentrovel");
+    settings.debugMode = true;
+    ConfigureRuntime(settings);
+}
+
 }  // namespace
