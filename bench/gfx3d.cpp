@@ -209,24 +209,33 @@ void BM_CollisionRay(benchmark::State& state) {
 }
 BENCHMARK(BM_CollisionRay);
 
-void BM_CollisionRayTextbook(benchmark::State& state) {
+// The nearest hit ahead, or 0.
+double TextbookRayQuery(const Query& q) {
     Lumenor3D& e = TerrainEngine();
     const auto& tris = e.Model(1)->frames[0].triangles;
     const Matrix4 m = e.ModelMatrix();
+    const double s[3] = {q.x, q.y + 5, q.z}, r[3] = {0.1, -1, 0.05};
+    double best = 1e300;
+    for (size_t k = 0; k < tris.size() / 3; ++k) {
+        double tv[3][3], t;
+        WorldTriangle(m, tris, k, tv);
+        if (TextbookRay(s, r, tv, t) && t > 0 && t < best) best = t;
+    }
+    return best < 1e300 ? best : 0;
+}
+
+void BM_CollisionRayTextbook(benchmark::State& state) {
     const auto queries = NearSurfaceQueries(1024);
+    int mismatches = 0;
+    for (const Query& q : queries) {
+        const double ours = TerrainEngine().CollisionRay(1, 0, q.x, q.y + 5, q.z, 0.1, -1, 0.05);
+        const double theirs = TextbookRayQuery(q);
+        mismatches += theirs > 0 ? std::fabs(ours - theirs) > 1e-3 : ours > 0;
+    }
+    state.counters["mismatches"] = mismatches;
     size_t i = 0;
     double sum = 0;
-    for (auto _ : state) {
-        const Query& q = queries[i++ & 1023];
-        const double s[3] = {q.x, q.y + 5, q.z}, r[3] = {0.1, -1, 0.05};
-        double best = 1e300;
-        for (size_t k = 0; k < tris.size() / 3; ++k) {
-            double tv[3][3], t;
-            WorldTriangle(m, tris, k, tv);
-            if (TextbookRay(s, r, tv, t) && t > 0 && t < best) best = t;
-        }
-        sum += best;
-    }
+    for (auto _ : state) sum += TextbookRayQuery(queries[i++ & 1023]);
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(int64_t(state.iterations()) * 10000);
     state.counters["queries/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);

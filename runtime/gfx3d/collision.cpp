@@ -1,8 +1,9 @@
 // Collision primitives: separating axes for box–triangle, Möller–Trumbore for rays.
 #include "runtime/gfx3d/collision.h"
 
-#include <algorithm>   // Required for: std::min, std::max
-#include <cmath>       // Required for: std::fabs, std::sqrt
+#include <algorithm>   // Required for: std::min, std::max, std::nth_element
+#include <cmath>       // Required for: std::fabs, std::sqrt, std::isfinite
+#include <limits>      // Required for: std::numeric_limits
 
 namespace {
 
@@ -95,5 +96,97 @@ bool RayHitsTriangle(const CollisionTriangle& tri, const float s[3], const float
     const float v = (r[0] * qx + r[1] * qy + r[2] * qz) * inv;
     if (v < 0.0f || u + v > 1.0f) return false;
     t = (e2[0] * qx + e2[1] * qy + e2[2] * qz) * inv;
+    return true;
+}
+
+namespace {
+
+constexpr uint32_t kLeafSize = 4;
+// Deeper trees than this only come from piles of identical triangles: keep them as leaves.
+constexpr int kMaxDepth = 48;
+
+}  // namespace
+
+void CollisionTree::Build(std::vector<CollisionTriangle> triangles) {
+    triangles_ = std::move(triangles);
+    nodes_.clear();
+    if (triangles_.empty()) return;
+    float lo[3], hi[3];
+    for (int k = 0; k < 3; ++k) {
+        lo[k] = triangles_[0].lo[k];
+        hi[k] = triangles_[0].hi[k];
+    }
+    for (const auto& t : triangles_) {
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], t.lo[k]);
+            hi[k] = std::max(hi[k], t.hi[k]);
+        }
+    }
+    float extent = 0;
+    for (int k = 0; k < 3; ++k) extent = std::max({extent, std::fabs(lo[k]), std::fabs(hi[k])});
+    float pad = std::isfinite(extent) ? extent * 1e-5f + 1e-6f : 0.0f;
+    nodes_.reserve(triangles_.size() / 2 + 1);
+    BuildNode(0, uint32_t(triangles_.size()), pad, 0);
+}
+
+void CollisionTree::BuildNode(uint32_t first, uint32_t count, float pad, int depth) {
+    const uint32_t index = uint32_t(nodes_.size());
+    nodes_.emplace_back();
+    float lo[3], hi[3], clo[3], chi[3];
+    for (int k = 0; k < 3; ++k) {
+        lo[k] = clo[k] = std::numeric_limits<float>::infinity();
+        hi[k] = chi[k] = -std::numeric_limits<float>::infinity();
+    }
+    for (uint32_t i = first; i < first + count; ++i) {
+        const CollisionTriangle& t = triangles_[i];
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], t.lo[k]);
+            hi[k] = std::max(hi[k], t.hi[k]);
+            const float c = t.lo[k] + t.hi[k];
+            clo[k] = std::min(clo[k], c);
+            chi[k] = std::max(chi[k], c);
+        }
+    }
+    for (int k = 0; k < 3; ++k) {
+        // NaN corners must not hide a node: such bounds cover everything.
+        nodes_[index].lo[k] = std::isnan(lo[k]) ? -std::numeric_limits<float>::infinity() : lo[k] - pad;
+        nodes_[index].hi[k] = std::isnan(hi[k]) ? std::numeric_limits<float>::infinity() : hi[k] + pad;
+    }
+    int axis = 0;
+    for (int k = 1; k < 3; ++k) {
+        if (chi[k] - clo[k] > chi[axis] - clo[axis]) axis = k;
+    }
+    if (count <= kLeafSize || depth >= kMaxDepth || !(chi[axis] - clo[axis] > 0)) {
+        nodes_[index].first = first;
+        nodes_[index].count = count;
+        return;
+    }
+    const uint32_t half = count / 2;
+    // A strict order even for NaN centres, which sort first.
+    auto key = [axis](const CollisionTriangle& t) {
+        const float c = t.lo[axis] + t.hi[axis];
+        return std::isnan(c) ? -std::numeric_limits<float>::infinity() : c;
+    };
+    std::nth_element(triangles_.begin() + first, triangles_.begin() + first + half, triangles_.begin() + first + count,
+                     [&key](const CollisionTriangle& a, const CollisionTriangle& b) { return key(a) < key(b); });
+    BuildNode(first, half, pad, depth + 1);
+    nodes_[index].right = uint32_t(nodes_.size());
+    BuildNode(first + half, count - half, pad, depth + 1);
+}
+
+bool CollisionTree::LineRange(const Node& n, const float s[3], const float r[3], float& t0, float& t1) {
+    t0 = -std::numeric_limits<float>::infinity();
+    t1 = std::numeric_limits<float>::infinity();
+    for (int k = 0; k < 3; ++k) {
+        if (r[k] == 0) {
+            if (s[k] < n.lo[k] || s[k] > n.hi[k]) return false;
+            continue;
+        }
+        float a = (n.lo[k] - s[k]) / r[k], b = (n.hi[k] - s[k]) / r[k];
+        if (a > b) std::swap(a, b);
+        t0 = std::max(t0, a);
+        t1 = std::min(t1, b);
+        if (t0 > t1) return false;
+    }
     return true;
 }

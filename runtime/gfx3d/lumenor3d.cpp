@@ -511,7 +511,7 @@ void Lumenor3D::DrawAnimation(int slot, double from, double to, double factor, b
     RenderModel(*model, first, pick);
 }
 
-const std::vector<CollisionTriangle>* Lumenor3D::CollisionTriangles(int slot, int frame) {
+const CollisionTree* Lumenor3D::CollisionTriangles(int slot, int frame) {
     MeshObject* model = Model(slot);
     if (!model || frame < 0 || frame >= int(model->frames.size())) return nullptr;
     const MeshFrame& f = model->frames[size_t(frame)];
@@ -521,15 +521,16 @@ const std::vector<CollisionTriangle>* Lumenor3D::CollisionTriangles(int slot, in
     FrameCache& cache = caches[size_t(frame)];
     if (cache.source != f.triangles.data() || cache.count != f.triangles.size()) {
         const size_t n = f.triangles.size() / 3;
-        cache.triangles.resize(n);
+        std::vector<CollisionTriangle> triangles(n);
         for (size_t k = 0; k < n; ++k) {
             MakeCollisionTriangle(f.triangles[3 * k].position, f.triangles[3 * k + 1].position,
-                                  f.triangles[3 * k + 2].position, cache.triangles[k]);
+                                  f.triangles[3 * k + 2].position, triangles[k]);
         }
+        cache.tree.Build(std::move(triangles));
         cache.source = f.triangles.data();
         cache.count = f.triangles.size();
     }
-    return &cache.triangles;
+    return &cache.tree;
 }
 
 int Lumenor3D::CollisionBox(int slot, int frame, double x, double y, double z, double width, double height) {
@@ -568,7 +569,7 @@ int Lumenor3D::CollisionBox(int slot, int frame, double x, double y, double z, d
     }
     bool hit = false;
     if (!(dist2 > reach * reach * (1 + 1e-6) + 1e-9)) {
-        // The box's bounds in model space reject most triangles before the exact test.
+        // The box's bounds in model space pick the few triangles for the exact test.
         float lo[3], hi[3];
         for (int k = 0; k < 3; ++k) {
             const double ext = std::fabs(am[0][k]) + std::fabs(am[1][k]) + std::fabs(am[2][k]);
@@ -587,11 +588,7 @@ int Lumenor3D::CollisionBox(int slot, int frame, double x, double y, double z, d
         auto place = [&gm](const float p[3], float out[3]) {
             for (int r = 0; r < 3; ++r) out[r] = gm[r] * p[0] + gm[3 + r] * p[1] + gm[6 + r] * p[2] + gm[9 + r];
         };
-        for (const CollisionTriangle& t : *tris) {
-            if (t.lo[0] > hi[0] || t.hi[0] < lo[0] || t.lo[1] > hi[1] || t.hi[1] < lo[1] || t.lo[2] > hi[2] ||
-                t.hi[2] < lo[2]) {
-                continue;
-            }
+        hit = tris->AnyInBox(lo, hi, [&](const CollisionTriangle& t) {
             ++lastBoxTested_;
             const float b[3] = {t.v0[0] + t.e1[0], t.v0[1] + t.e1[1], t.v0[2] + t.e1[2]};
             const float c[3] = {t.v0[0] + t.e2[0], t.v0[1] + t.e2[1], t.v0[2] + t.e2[2]};
@@ -599,11 +596,8 @@ int Lumenor3D::CollisionBox(int slot, int frame, double x, double y, double z, d
             place(t.v0, pa);
             place(b, pb);
             place(c, pc);
-            if (TriangleOverlapsBox(pa, pb, pc, half)) {
-                hit = true;
-                break;
-            }
-        }
+            return TriangleOverlapsBox(pa, pb, pc, half);
+        });
     }
     if (debugDrawing_) {
         double corners[8][3];
@@ -639,12 +633,12 @@ double Lumenor3D::CollisionRay(int slot, int frame, double x, double y, double z
             float ahead = std::numeric_limits<float>::infinity();
             float behind = -std::numeric_limits<float>::infinity();
             if (rl > 0) {
-                for (const CollisionTriangle& t : *tris) {
+                tris->OnLine(sf, rf, ahead, [&](const CollisionTriangle& t) {
                     float hitT;
-                    if (!RayHitsTriangle(t, sf, rf, rl, hitT)) continue;
+                    if (!RayHitsTriangle(t, sf, rf, rl, hitT)) return;
                     if (hitT > 0) ahead = std::min(ahead, hitT);
                     else if (hitT < 0) behind = std::max(behind, hitT);
-                }
+                });
             }
             if (ahead < std::numeric_limits<float>::infinity()) result = ahead;
             else if (behind > -std::numeric_limits<float>::infinity()) result = behind;

@@ -15,7 +15,7 @@
 #include <string>    // Required for: std::string
 #include <vector>    // Required for: std::vector
 
-#include "runtime/gfx3d/collision.h"   // Required for: CollisionTriangle
+#include "runtime/gfx3d/collision.h"   // Required for: CollisionTree
 #include "runtime/gfx3d/model.h"       // Required for: MeshObject
 
 constexpr int kModelSlots = 4096;
@@ -177,9 +177,9 @@ private:
     struct FrameCache {
         const MeshVertex* source = nullptr;
         size_t count = 0;
-        std::vector<CollisionTriangle> triangles;
+        CollisionTree tree;
     };
-    const std::vector<CollisionTriangle>* CollisionTriangles(int slot, int frame);
+    const CollisionTree* CollisionTriangles(int slot, int frame);
 
     // The pose a slot's drawList holds, so an unchanged pose is not copied again.
     struct PoseKey {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <random>
 
 #include "model_fixtures.h"
 #include "runtime/gfx3d/engine.h"
@@ -290,4 +292,60 @@ TEST_F(EngineTest, EffectLightFollowsNegativeLightNumbers) {
     EXPECT_EQ(engine.Effect().mode, 1);
     engine.SetLight(3, 0xFFFFFF, 0, 0, 0, 0, 0, 0, 180);   // an OpenGL light leaves the effect alone
     EXPECT_FALSE(engine.Effect().enabled);
+}
+
+TEST_F(EngineTest, TreeQueriesAnswerAsATestOfEveryTriangleWould) {
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<float> at(-10, 10), step(-1.5f, 1.5f);
+    std::vector<Point3> soup;
+    for (int k = 0; k < 600; ++k) {
+        const Point3 a{at(rng), at(rng), at(rng)};
+        soup.push_back(a);
+        soup.push_back({a[0] + step(rng), a[1] + step(rng), a[2] + step(rng)});
+        soup.push_back({a[0] + step(rng), a[1] + step(rng), a[2] + step(rng)});
+    }
+    PutTriangles(*engine.Model(8), {soup});
+    engine.SetMovement(5, -2, 1);
+    engine.AddRotation(35, 0.3, 1, 0.2);
+    const Matrix4 m = engine.ModelMatrix();
+    std::vector<CollisionTriangle> world(soup.size() / 3);
+    for (size_t k = 0; k < world.size(); ++k) {
+        float p[3][3];
+        for (int j = 0; j < 3; ++j) {
+            const double in[3] = {soup[3 * k + j][0], soup[3 * k + j][1], soup[3 * k + j][2]};
+            double out[3];
+            m.TransformPoint(in, out);
+            for (int a = 0; a < 3; ++a) p[j][a] = float(out[a]);
+        }
+        MakeCollisionTriangle(p[0], p[1], p[2], world[k]);
+    }
+    int boxHits = 0, rayHits = 0;
+    for (int q = 0; q < 400; ++q) {
+        const float x = at(rng) + 5, y = at(rng) - 2, z = at(rng) + 1;
+        const float half[3] = {0.75f, 1.75f, 0.75f};
+        bool expected = false;
+        for (const auto& t : world) {
+            const float a[3] = {t.v0[0] - x, t.v0[1] - y, t.v0[2] - z};
+            const float b[3] = {a[0] + t.e1[0], a[1] + t.e1[1], a[2] + t.e1[2]};
+            const float c[3] = {a[0] + t.e2[0], a[1] + t.e2[1], a[2] + t.e2[2]};
+            expected = expected || TriangleOverlapsBox(a, b, c, half);
+        }
+        EXPECT_EQ(engine.CollisionBox(8, 0, x, y, z, 1.5, 3.5), expected ? 1 : 0) << q;
+        boxHits += expected;
+
+        const float s[3] = {x, y, z}, r[3] = {step(rng), step(rng), step(rng)};
+        const float rl = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
+        float ahead = std::numeric_limits<float>::infinity(), behind = -ahead;
+        for (const auto& t : world) {
+            float hit;
+            if (!RayHitsTriangle(t, s, r, rl, hit)) continue;
+            if (hit > 0) ahead = std::min(ahead, hit);
+            if (hit < 0) behind = std::max(behind, hit);
+        }
+        const double want = std::isfinite(ahead) ? ahead : std::isfinite(behind) ? behind : 0;
+        EXPECT_NEAR(engine.CollisionRay(8, 0, x, y, z, r[0], r[1], r[2]), want, 1e-3 * (1 + std::fabs(want))) << q;
+        rayHits += std::isfinite(ahead);
+    }
+    EXPECT_GT(boxHits, 40);
+    EXPECT_GT(rayHits, 50);
 }
