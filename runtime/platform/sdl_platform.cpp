@@ -159,6 +159,8 @@ public:
         height_ = request.height;
         keys_.Clear();
         presses_.clear();
+        SDL_PumpEvents();
+        SDL_GetMouseState(&pointerX_, &pointerY_);
         SDL_StartTextInput();
         return true;
     }
