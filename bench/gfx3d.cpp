@@ -3,6 +3,7 @@
 // and blending one frame of a 5,000-vertex animated model.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <random>
@@ -241,6 +242,115 @@ void BM_CollisionRayTextbook(benchmark::State& state) {
     state.counters["queries/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CollisionRayTextbook);
+
+// The primitives alone: every triangle of the model, already in world space, against
+// one box or one ray per pass; items are single triangle tests.
+struct WorldSoup {
+    std::vector<CollisionTriangle> ours;
+    std::vector<std::array<std::array<double, 3>, 3>> plain;
+};
+
+const WorldSoup& Soup() {
+    static const WorldSoup soup = [] {
+        WorldSoup w;
+        Lumenor3D& e = TerrainEngine();
+        const auto& tris = e.Model(1)->frames[0].triangles;
+        const Matrix4 m = e.ModelMatrix();
+        for (size_t k = 0; k < tris.size() / 3; ++k) {
+            double tv[3][3];
+            WorldTriangle(m, tris, k, tv);
+            float f[3][3];
+            std::array<std::array<double, 3>, 3> d;
+            for (int j = 0; j < 3; ++j) {
+                for (int a = 0; a < 3; ++a) {
+                    f[j][a] = float(tv[j][a]);
+                    d[size_t(j)][size_t(a)] = tv[j][a];
+                }
+            }
+            CollisionTriangle t;
+            MakeCollisionTriangle(f[0], f[1], f[2], t);
+            w.ours.push_back(t);
+            w.plain.push_back(d);
+        }
+        return w;
+    }();
+    return soup;
+}
+
+void BM_BoxTriangleTest(benchmark::State& state) {
+    const auto& soup = Soup().ours;
+    const auto queries = NearSurfaceQueries(64);
+    const float half[3] = {0.75f, 1.75f, 0.75f};
+    size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        const Query& q = queries[i++ & 63];
+        for (const auto& t : soup) {
+            const float a[3] = {float(t.v0[0] - q.x), float(t.v0[1] - q.y), float(t.v0[2] - q.z)};
+            const float b[3] = {a[0] + t.e1[0], a[1] + t.e1[1], a[2] + t.e1[2]};
+            const float c[3] = {a[0] + t.e2[0], a[1] + t.e2[1], a[2] + t.e2[2]};
+            hits += TriangleOverlapsBox(a, b, c, half);
+        }
+    }
+    benchmark::DoNotOptimize(hits);
+    state.SetItemsProcessed(int64_t(state.iterations() * soup.size()));
+}
+BENCHMARK(BM_BoxTriangleTest)->Unit(benchmark::kMicrosecond);
+
+void BM_BoxTriangleTestTextbook(benchmark::State& state) {
+    const auto& soup = Soup().plain;
+    const auto queries = NearSurfaceQueries(64);
+    const double half[3] = {0.75, 1.75, 0.75};
+    size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        const Query& q = queries[i++ & 63];
+        const double c[3] = {q.x, q.y, q.z};
+        for (const auto& t : soup) {
+            const double tv[3][3] = {{t[0][0], t[0][1], t[0][2]}, {t[1][0], t[1][1], t[1][2]}, {t[2][0], t[2][1], t[2][2]}};
+            hits += TextbookTriBox(c, half, tv);
+        }
+    }
+    benchmark::DoNotOptimize(hits);
+    state.SetItemsProcessed(int64_t(state.iterations() * soup.size()));
+}
+BENCHMARK(BM_BoxTriangleTestTextbook)->Unit(benchmark::kMicrosecond);
+
+void BM_RayTriangleTest(benchmark::State& state) {
+    const auto& soup = Soup().ours;
+    const auto queries = NearSurfaceQueries(64);
+    const float r[3] = {0.1f, -1, 0.05f};
+    const float rl = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
+    size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        const Query& q = queries[i++ & 63];
+        const float s[3] = {float(q.x), float(q.y + 5), float(q.z)};
+        for (const auto& t : soup) {
+            float hit;
+            hits += RayHitsTriangle(t, s, r, rl, hit);
+        }
+    }
+    benchmark::DoNotOptimize(hits);
+    state.SetItemsProcessed(int64_t(state.iterations() * soup.size()));
+}
+BENCHMARK(BM_RayTriangleTest)->Unit(benchmark::kMicrosecond);
+
+void BM_RayTriangleTestTextbook(benchmark::State& state) {
+    const auto& soup = Soup().plain;
+    const auto queries = NearSurfaceQueries(64);
+    const double r[3] = {0.1, -1, 0.05};
+    size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        const Query& q = queries[i++ & 63];
+        const double s[3] = {q.x, q.y + 5, q.z};
+        for (const auto& t : soup) {
+            const double tv[3][3] = {{t[0][0], t[0][1], t[0][2]}, {t[1][0], t[1][1], t[1][2]}, {t[2][0], t[2][1], t[2][2]}};
+            double hit;
+            hits += TextbookRay(s, r, tv, hit);
+        }
+    }
+    benchmark::DoNotOptimize(hits);
+    state.SetItemsProcessed(int64_t(state.iterations() * soup.size()));
+}
+BENCHMARK(BM_RayTriangleTestTextbook)->Unit(benchmark::kMicrosecond);
 
 std::string ScratchFile(const char* name) {
     const char* t = std::getenv("TMPDIR");
