@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -33,9 +34,10 @@ bool OnX11() {
     return d && *d && !(v && std::string(v) == "offscreen");
 }
 
-// The window's X id, found by its exact title.
+// This process's window (other test programs may show windows titled alike).
 std::string WindowId() {
-    return RunCommand("timeout 5 xdotool search --sync --name '^Zentrovel$' | head -n 1");
+    return RunCommand("timeout 5 xdotool search --sync --all --pid " + std::to_string(getpid()) +
+                      " --name '^Zentrovel' | head -n 1");
 }
 
 class SdlWindow : public GlTest {};
