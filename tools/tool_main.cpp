@@ -148,10 +148,12 @@ bool ModelSlotLoaded(int slot) {
     return model && !model->Empty() && !model->frames[0].packed.empty();
 }
 
+// Without a graphics context a made texture is kept as texels; a picture of a depth the
+// decoder does not take records its sizes but keeps none.
 bool SpriteLoads(int slot) {
     Number tw = 0, th = 0;
     GetSpriteTextureSize(slot, tw, th);
-    return tw > 0 && th > 0;
+    return tw > 0 && th > 0 && GetSpriteTexels(slot) != nullptr;
 }
 
 int CmdCheck(const std::vector<std::string>& args) {

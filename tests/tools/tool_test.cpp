@@ -27,7 +27,11 @@ struct Answer {
 
 // Runs the tool with the arguments (each quoted) and parses its standard output.
 Answer RunTool(const std::vector<std::string>& args) {
-    std::string cmd = std::string("'") + ZV_BINARY_DIR + "/tools/zentrovel-tool'";
+    // The OpenGL driver keeps a few allocations to the end of the process; in sanitizer
+    // builds they would turn a good render into a failed exit.
+    const bool render = !args.empty() && args[0] == "render";
+    std::string cmd = std::string(render ? "ASAN_OPTIONS=detect_leaks=0 " : "") + "'" + ZV_BINARY_DIR +
+                      "/tools/zentrovel-tool'";
     for (const auto& a : args) cmd += " '" + a + "'";
     cmd += " 2>/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
@@ -91,10 +95,18 @@ TEST_F(ToolTest, CheckFindsNoProblemInTheDemo) {
 TEST_F(ToolTest, CheckListsEveryKindOfProblemWithItsEntry) {
     WriteText(Demo("media/garbage.kmo"), "not a model at all");
     WriteText(Demo("media/garbage.bmp"), "not a picture");
+    // A valid 2 x 2 header of 16 bits per pixel, a depth the loader does not take.
+    std::string deep = "BM";
+    auto le = [&deep](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) deep += static_cast<char>((v >> (8 * i)) & 255);
+    };
+    le(62, 4), le(0, 4), le(54, 4), le(40, 4), le(2, 4), le(2, 4), le(1, 2), le(16, 2), le(0, 4), le(8, 4);
+    le(0, 4), le(0, 4), le(0, 4), le(0, 4), le(0, 4), le(0, 4);
+    WriteText(Demo("media/deep16.bmp"), deep);
     WriteText(Demo("broken.ini"),
               "[memory]\r\nroot=media\r\nmaxpathpoints=8\r\n"
               "[types]\r\ncount=3\r\n0=hero.kmo\r\n1=missing.kmo\r\n2=garbage.kmo\r\n"
-              "[textures]\r\ncount=3\r\n0=grass.bmp\r\n1=missing.bmp\r\n2=garbage.bmp\r\n"
+              "[textures]\r\ncount=4\r\n0=grass.bmp\r\n1=missing.bmp\r\n2=garbage.bmp\r\n3=deep16.bmp\r\n"
               "[objects]\r\ncount=2\r\n0=0 0 0 0 5 7 0 0 4 \r\n1=0 0 0 0 0 -1 0 0 0 \r\n"
               "[paths]\r\ncount=2\r\n0=2 1.0 0.0 1.0 1.0 0.0 1.0 \r\n1=1 3.0 0.0 3.0 \r\n"
               "[players]\r\ncount=1\r\n0=0 0 0.0 0.0 0.0 1 -1 \r\n"
@@ -109,7 +121,7 @@ TEST_F(ToolTest, CheckListsEveryKindOfProblemWithItsEntry) {
     }
     const std::multiset<std::string> expected = {
         "types/1",    "types/2",                        // missing, does not load
-        "textures/1", "textures/2",                     // missing, does not load
+        "textures/1", "textures/2", "textures/3",       // missing, not a picture, 16 bits
         "objects/0",  "objects/0", "objects/0",         // model, texture and path name nothing
         "paths/0",                                      // followed but one distinct point
         "players/0",                                    // actor 0 is an enemy
