@@ -3,70 +3,125 @@
 // Dependencies: editor/level, runtime/gfx3d.
 #include "game/contact.h"
 
-#include <algorithm>   // Required for: std::min
+#include <algorithm>   // Required for: std::min, std::max
 #include <cmath>       // Required for: std::hypot, std::sqrt
 
 #include "editor/level.h"           // Required for: ObjPos, ObjProps, ObjState
 #include "runtime/gfx3d/engine.h"   // Required for: CollisionBox, CollisionRay, SetMovement
-#include "runtime/gfx3d/model.h"    // Required for: MeshObject (frame bounds)
+#include "runtime/gfx3d/model.h"    // Required for: MeshObject (frame triangles)
 
 namespace {
 
-// The sphere that holds frame 0 of the object's model whatever its turn about y: centred
-// on the object's axis at the height of the model's centre. False when the model has no
-// frame 0 to test (the engine would answer 0).
-struct Bound {
-    Number x, y, z, radius;
+// Slack for the float bounds.
+constexpr Number kSlack = 1e-3;
+constexpr int kSlots = 4096;
+
+// The upright cylinder around a model's frame 0, remembered per slot for the triangle
+// list it was measured on.
+struct ModelBound {
+    const MeshVertex* source = nullptr;
+    size_t count = 0;
+    float radius = 0, centre[3] = {0, 0, 0};
+    Number reach = 0, low = 0, high = 0;
 };
 
-bool ObjectBound(int o, Number model, Bound& out) {
+struct ContactState {
+    std::vector<ModelBound> bounds = std::vector<ModelBound>(kSlots);
+};
+ContactState state;
+
+// False when the slot has no frame 0 to test (the engine would answer 0).
+bool BoundOf(Number model, ModelBound*& out) {
+    if (!(model >= 0 && model < kSlots)) return false;
     const MeshObject* mesh = GetObjectModel(model);
-    if (!mesh || mesh->frames.empty() || mesh->frames[0].triangles.size() < 3) return false;
+    if (!mesh || mesh->frames.empty()) return false;
+    const std::vector<MeshVertex>& tris = mesh->frames[0].triangles;
+    if (tris.size() < 3) return false;
+    ModelBound& b = state.bounds[static_cast<size_t>(model)];
     const MeshFrame& f = mesh->frames[0];
-    const Number ring = std::hypot(Number(f.centre[0]), Number(f.centre[2]));
-    // Slack for the float bounds.
-    out = {ObjPos(o, 0), ObjPos(o, 1) + f.centre[1], ObjPos(o, 2), ring + f.radius + 1e-3};
+    // A slot loaded again may reuse the storage; its sphere tells most models apart.
+    if (b.source != tris.data() || b.count != tris.size() || b.radius != f.radius || b.centre[0] != f.centre[0] ||
+        b.centre[1] != f.centre[1] || b.centre[2] != f.centre[2]) {
+        Number reach2 = 0, low = tris[0].position[1], high = low;
+        for (const MeshVertex& v : tris) {
+            const Number px = v.position[0], py = v.position[1], pz = v.position[2];
+            reach2 = std::max(reach2, px * px + pz * pz);
+            low = std::min(low, py);
+            high = std::max(high, py);
+        }
+        b = {tris.data(), tris.size(), f.radius, {f.centre[0], f.centre[1], f.centre[2]},
+             std::sqrt(reach2) + kSlack, low - kSlack, high + kSlack};
+    }
+    out = &b;
     return true;
 }
 
-bool ModelSlot(Number m) { return m >= 0 && m < 4096; }
-
-void PlaceObject(int o) {
-    SetMovement(ObjPos(o, 0), ObjPos(o, 1), ObjPos(o, 2));
-    AddRotation(ObjPos(o, 3), 0, 1, 0);
+void PlaceObject(const ContactObject& o) {
+    SetMovement(o.x, o.y, o.z);
+    AddRotation(o.angle, 0, 1, 0);
 }
 
 }  // namespace
+
+void ForgetModelBounds() { state.bounds.assign(kSlots, ModelBound{}); }
 
 int ObjectRows() {
     return static_cast<int>(std::min({ObjPos.Extent(0), ObjProps.Extent(0), ObjState.Extent(0)}));
 }
 
-Number BoxTouchesObject(int o, Number x, Number y, Number z) {
-    const Number model = ObjProps(o, 0);
-    if (!ModelSlot(model)) return 0;
-    Bound b;
-    if (!ObjectBound(o, model, b)) return 0;
-    const Number half = kActorBoxWidth / 2, halfHeight = kActorBoxHeight / 2;
-    const Number boxRadius = std::sqrt(2 * half * half + halfHeight * halfHeight);
-    const Number dx = x - b.x, dy = y - b.y, dz = z - b.z;
-    const Number reach = b.radius + boxRadius;
-    if (dx * dx + dy * dy + dz * dz > reach * reach) return 0;
-    PlaceObject(o);
-    return CollisionBox(model, 0, x, y, z, kActorBoxWidth, kActorBoxHeight);
+ContactScene::ContactScene() {
+    const int rows = ObjectRows();
+    objects_.reserve(static_cast<size_t>(rows));
+    for (int o = 0; o < rows; ++o) {
+        ModelBound* b = nullptr;
+        if (!BoundOf(ObjProps(o, 0), b)) continue;
+        ContactObject c;
+        c.index = o;
+        c.model = ObjProps(o, 0);
+        c.alpha = ObjProps(o, 2);
+        c.behaviour = ObjProps(o, 3);
+        c.path = ObjProps(o, 4);
+        c.x = ObjPos(o, 0);
+        c.y = ObjPos(o, 1);
+        c.z = ObjPos(o, 2);
+        c.angle = ObjPos(o, 3);
+        c.reach = b->reach;
+        c.low = c.y + b->low;
+        c.high = c.y + b->high;
+        objects_.push_back(c);
+    }
 }
 
-Number RayAgainstObject(int o, Number x, Number y, Number z, Number dx, Number dy, Number dz, Number maxReach) {
-    const Number model = ObjProps(o, 0);
-    if (!ModelSlot(model)) return 0;
-    Bound b;
-    if (!ObjectBound(o, model, b)) return 0;
-    // The nearest point of the segment from the start to maxReach along the unit ray.
-    const Number cx = b.x - x, cy = b.y - y, cz = b.z - z;
-    Number along = cx * dx + cy * dy + cz * dz;
-    along = std::min(std::max<Number>(along, 0), maxReach);
-    const Number px = cx - along * dx, py = cy - along * dy, pz = cz - along * dz;
-    if (px * px + py * py + pz * pz > b.radius * b.radius) return 0;
+Number BoxTouchesObject(const ContactObject& o, Number x, Number y, Number z) {
+    const Number half = kActorBoxWidth / 2, halfHeight = kActorBoxHeight / 2;
+    if (y + halfHeight < o.low || y - halfHeight > o.high) return 0;
+    const Number reach = o.reach + half * std::sqrt(2.0);
+    const Number dx = x - o.x, dz = z - o.z;
+    if (dx * dx + dz * dz > reach * reach) return 0;
     PlaceObject(o);
-    return CollisionRay(model, 0, x, y, z, dx, dy, dz);
+    return CollisionBox(o.model, 0, x, y, z, kActorBoxWidth, kActorBoxHeight);
+}
+
+Number RayAgainstObject(const ContactObject& o, Number x, Number y, Number z, Number dx, Number dy, Number dz,
+                        Number maxReach) {
+    // The part of the ray between its start and maxReach that lies in the bound's slab.
+    Number t0 = 0, t1 = maxReach;
+    if (dy == 0) {
+        if (y < o.low || y > o.high) return 0;
+    } else {
+        Number a = (o.low - y) / dy, b = (o.high - y) / dy;
+        if (a > b) std::swap(a, b);
+        t0 = std::max(t0, a);
+        t1 = std::min(t1, b);
+        if (t0 > t1) return 0;
+    }
+    // Its nearest approach to the upright axis, seen from above.
+    const Number cx = o.x - x, cz = o.z - z;
+    const Number flat2 = dx * dx + dz * dz;
+    Number t = flat2 > 0 ? (cx * dx + cz * dz) / flat2 : t0;
+    t = std::min(std::max(t, t0), t1);
+    const Number px = cx - t * dx, pz = cz - t * dz;
+    if (px * px + pz * pz > o.reach * o.reach) return 0;
+    PlaceObject(o);
+    return CollisionRay(o.model, 0, x, y, z, dx, dy, dz);
 }

@@ -6,11 +6,14 @@
 #include <cmath>   // Required for: std::floor
 
 #include "editor/level.h"                // Required for: ActorPos, WeaponTable
+#include "game/contact.h"                // Required for: ForgetModelBounds
 #include "runtime/frame/frame.h"         // Required for: GetElapsedTime
 #include "runtime/frame/input.h"         // Required for: KeyState
 #include "runtime/platform/scancodes.h"  // Required for: the key codes
 
 GameRun StartGameRun() {
+    // Models may have been loaded again since the last run.
+    ForgetModelBounds();
     GameRun run;
     run.invulnerableUntil = GetElapsedTime() + kProtectionMs;
     if (LevelHasPlayer()) run.checkpoint = {ActorPos(0, 0), ActorPos(0, 1), ActorPos(0, 2)};

@@ -39,7 +39,62 @@ Number& VX() { return ActorState(0, 0); }
 Number& VY() { return ActorState(0, 1); }
 Number& VZ() { return ActorState(0, 2); }
 
-Number PlayerCollides(Number dx, Number dy, Number dz) { return CollideActor(0, dx, dy, dz); }
+Number CollideIn(const ContactScene& scene, Number actor, Number dx, Number dy, Number dz) {
+    if (!IsActor(actor)) return 0;
+    const Number x = ActorPos(actor, 0) + dx;
+    const Number y = ActorPos(actor, 1) + kActorBoxHeight / 2 + dy;
+    const Number z = ActorPos(actor, 2) + dz;
+    for (const ContactObject& o : scene.Objects()) {
+        if (o.behaviour == kBehaviourLand && BoxTouchesObject(o, x, y, z) != 0) return 1;
+    }
+    return 0;
+}
+
+Number PlayerCollides(const ContactScene& scene, Number dx, Number dy, Number dz) {
+    return CollideIn(scene, 0, dx, dy, dz);
+}
+
+Number FindLiftIn(const ContactScene& scene, Number limit, Number& lift) {
+    Number step = std::min(limit, kLiftStep);
+    if (!(step >= kLiftStep)) return 0;
+    Number a = 0;
+    while (step >= kLiftStep) {
+        a += step;
+        if (PlayerCollides(scene, 0, a, 0) == 0) {
+            a -= step;
+            step /= 2;
+            if (step < kLiftStep) {
+                lift = a;
+                return 1;
+            }
+        } else if (a >= limit) {
+            return 0;
+        }
+    }
+    return 0;
+}
+
+Number InWater(const ContactScene& scene, Number x, Number y, Number z) {
+    for (const ContactObject& o : scene.Objects()) {
+        if (o.behaviour == kBehaviourWater && RayAgainstObject(o, x, y, z, 0, 1, 0, kNoLimit) > 0) return 1;
+    }
+    return 0;
+}
+
+Number PlatformUnderIn(const ContactScene& scene, Number actor) {
+    if (!IsActor(actor)) return -1;
+    const Number x = ActorPos(actor, 0), y = ActorPos(actor, 1) + kPlatformRayLift, z = ActorPos(actor, 2);
+    const Number half = kActorBoxWidth / 2;
+    const Number corners[4][2] = {{half, half}, {half, -half}, {-half, half}, {-half, -half}};
+    for (const ContactObject& o : scene.Objects()) {
+        if (!(o.path >= 0)) continue;
+        for (const auto& c : corners) {
+            const Number d = RayAgainstObject(o, x + c[0], y, z + c[1], 0, -1, 0, kPlatformReach);
+            if (d > 0 && d < kPlatformReach) return o.index;
+        }
+    }
+    return -1;
+}
 
 void SetAnimation(Number state, Number phase) {
     ActorProps(0, 2) = state;
@@ -48,12 +103,12 @@ void SetAnimation(Number state, Number phase) {
 
 // Ledge slide: standing within one probe of a drop slides the player over it and starts
 // the fall. True when it happened (the rest of the ground movement is skipped).
-bool SlideOffLedge(const GameRun& run) {
+bool SlideOffLedge(const GameRun& run, const ContactScene& scene) {
     const Number s = kLedgeProbe * run.frameFactor;
     for (int a = -1; a <= 1; ++a) {
         for (int b = -1; b <= 1; ++b) {
             if (a == 0 && b == 0) continue;
-            if (PlayerCollides(a * s, -0.7 * s, b * s) != 0) continue;
+            if (PlayerCollides(scene, a * s, -0.7 * s, b * s) != 0) continue;
             PX() += a * s;
             PY() += s;
             PZ() += b * s;
@@ -61,7 +116,7 @@ bool SlideOffLedge(const GameRun& run) {
             VY() = -0.5;
             VZ() = 0;
             Number lift = 0;
-            if (FindLift(s, lift) != 0) {
+            if (FindLiftIn(scene, s, lift) != 0) {
                 PY() += lift;
                 VY() = -kMaxFallSpeed;
             }
@@ -89,13 +144,13 @@ void ChooseAnimation(const GameRun& run, Number speed) {
 }
 
 // One pass of the horizontal move along one axis (0 x, 2 z).
-void MoveAlong(GameRun& run, int axis) {
+void MoveAlong(GameRun& run, const ContactScene& scene, int axis) {
     ActorPos(0, axis) += run.frameFactor * ActorState(0, axis);
-    if (PlayerCollides(0, 0, 0) == 0) return;
+    if (PlayerCollides(scene, 0, 0, 0) == 0) return;
     if (VY() == 0 && run.lastFall != 0) {
         const Number limit = 1.3 * run.frameFactor * std::sqrt(VX() * VX() + VZ() * VZ());
         Number lift = 0;
-        if (FindLift(limit, lift) != 0) {
+        if (FindLiftIn(scene, limit, lift) != 0) {
             PY() += lift;
             VY() = 0;
             return;
@@ -108,26 +163,26 @@ void MoveAlong(GameRun& run, int axis) {
     PZ() = run.oldPosition[2];
 }
 
-void Fall(GameRun& run) {
+void Fall(GameRun& run, const ContactScene& scene) {
     if (!(VY() < 0)) return;
     VY() = std::max(VY(), -kMaxFallSpeed);
     run.lastFall = run.frameFactor * VY();
     PY() += run.lastFall;
-    if (PlayerCollides(0, 0, 0) == 0) return;
+    if (PlayerCollides(scene, 0, 0, 0) == 0) return;
     VY() = 0;
     Number lift = 0;
-    if (FindLift(std::fabs(run.lastFall), lift) != 0) {
+    if (FindLiftIn(scene, std::fabs(run.lastFall), lift) != 0) {
         PY() += lift;
     } else {
         PY() = run.oldPosition[1];
     }
 }
 
-void Rise(GameRun& run, bool wasInWater) {
+void Rise(GameRun& run, const ContactScene& scene, bool wasInWater) {
     if (!(VY() > 0)) return;
     PY() += run.frameFactor * VY();
-    if (PlayerCollides(0, 0.2, 0) == 0) {
-        if (wasInWater && PointInWater(PX(), PY() + kHeadHeight, PZ()) == 0) VY() = kWaterHopSpeed;
+    if (PlayerCollides(scene, 0, 0.2, 0) == 0) {
+        if (wasInWater && InWater(scene, PX(), PY() + kHeadHeight, PZ()) == 0) VY() = kWaterHopSpeed;
     } else {
         PY() = run.oldPosition[1];
         VY() = 0;
@@ -137,68 +192,20 @@ void Rise(GameRun& run, bool wasInWater) {
 }  // namespace
 
 Number CollideActor(Number actor, Number dx, Number dy, Number dz) {
-    if (!IsActor(actor)) return 0;
-    const Number x = ActorPos(actor, 0) + dx;
-    const Number y = ActorPos(actor, 1) + kActorBoxHeight / 2 + dy;
-    const Number z = ActorPos(actor, 2) + dz;
-    const int rows = ObjectRows();
-    for (int o = 0; o < rows; ++o) {
-        if (ObjProps(o, 3) != kBehaviourLand) continue;
-        if (BoxTouchesObject(o, x, y, z) != 0) return 1;
-    }
-    return 0;
+    return CollideIn(ContactScene(), actor, dx, dy, dz);
 }
 
-Number PointInWater(Number x, Number y, Number z) {
-    const int rows = ObjectRows();
-    for (int o = 0; o < rows; ++o) {
-        if (ObjProps(o, 3) != kBehaviourWater) continue;
-        if (RayAgainstObject(o, x, y, z, 0, 1, 0, kNoLimit) > 0) return 1;
-    }
-    return 0;
-}
+Number PointInWater(Number x, Number y, Number z) { return InWater(ContactScene(), x, y, z); }
 
-Number PlatformUnder(Number actor) {
-    if (!IsActor(actor)) return -1;
-    const Number x = ActorPos(actor, 0), y = ActorPos(actor, 1) + kPlatformRayLift, z = ActorPos(actor, 2);
-    const Number half = kActorBoxWidth / 2;
-    const Number corners[4][2] = {{half, half}, {half, -half}, {-half, half}, {-half, -half}};
-    const int rows = ObjectRows();
-    for (int o = 0; o < rows; ++o) {
-        if (!(ObjProps(o, 4) >= 0)) continue;
-        for (const auto& c : corners) {
-            const Number d = RayAgainstObject(o, x + c[0], y, z + c[1], 0, -1, 0, kPlatformReach);
-            if (d > 0 && d < kPlatformReach) return o;
-        }
-    }
-    return -1;
-}
+Number PlatformUnder(Number actor) { return PlatformUnderIn(ContactScene(), actor); }
 
-Number FindLift(Number limit, Number& lift) {
-    Number step = std::min(limit, kLiftStep);
-    if (!(step >= kLiftStep)) return 0;
-    Number a = 0;
-    while (step >= kLiftStep) {
-        a += step;
-        if (PlayerCollides(0, a, 0) == 0) {
-            a -= step;
-            step /= 2;
-            if (step < kLiftStep) {
-                lift = a;
-                return 1;
-            }
-        } else if (a >= limit) {
-            return 0;
-        }
-    }
-    return 0;
-}
+Number FindLift(Number limit, Number& lift) { return FindLiftIn(ContactScene(), limit, lift); }
 
 void UpdateGround(GameRun& run, Number t) {
     const Number platform = PlatformUnder(0);
     MoveObjectsOnPaths(t);
     if (platform < 0) {
-        run.onGround = PlayerCollides(0, -kGroundProbe, 0);
+        run.onGround = CollideActor(0, 0, -kGroundProbe, 0);
         return;
     }
     run.onGround = 1;
@@ -211,7 +218,9 @@ void UpdateGround(GameRun& run, Number t) {
 void MovePlayer(GameRun& run) {
     const Number ff = run.frameFactor;
     ActorPos(0, 4) = 0;
-    run.inWater = PointInWater(PX(), PY() + kHeadHeight, PZ());
+    // Nothing moves objects while the player moves.
+    const ContactScene scene;
+    run.inWater = InWater(scene, PX(), PY() + kHeadHeight, PZ());
     const bool wasInWater = run.inWater != 0;
 
     Number ix = 0.5 * GameInput(0), iz = 0.5 * GameInput(1);
@@ -236,7 +245,7 @@ void MovePlayer(GameRun& run) {
 
     if (ix != 0 || iz != 0) ActorPos(0, 3) = heading;
 
-    const bool slid = run.onGround != 0 && SlideOffLedge(run);
+    const bool slid = run.onGround != 0 && SlideOffLedge(run, scene);
     if (!slid) {
         ActorProps(0, 6) = IsProtected(run) ? 1 : 0;
         ChooseAnimation(run, speed);
@@ -257,10 +266,10 @@ void MovePlayer(GameRun& run) {
         }
 
         if (VX() != 0 || VZ() != 0) {
-            MoveAlong(run, 2);
-            MoveAlong(run, 0);
+            MoveAlong(run, scene, 2);
+            MoveAlong(run, scene, 0);
         }
     }
-    Fall(run);
-    Rise(run, wasInWater);
+    Fall(run, scene);
+    Rise(run, scene, wasInWater);
 }

@@ -8,7 +8,7 @@
 #include <cmath>       // Required for: std::floor, std::fabs, std::sqrt
 
 #include "editor/level.h"               // Required for: the level arrays, MediaRoot
-#include "game/contact.h"               // Required for: RayAgainstObject, ObjectRows
+#include "game/contact.h"               // Required for: ContactScene, RayAgainstObject
 #include "game/drawlevel.h"             // Required for: DrawLevel, kShadowModel
 #include "game/movement.h"              // Required for: UpdateGround, MovePlayer
 #include "game/path.h"                  // Required for: MoveActorsOnPaths, animPhase
@@ -155,14 +155,18 @@ void CameraEye(const GameRun& run, Number& x, Number& y, Number& z) {
 }
 
 void ProbeCamera(const GameRun& run, Number yaw, Number pitch, CameraCandidate& candidate) {
+    ProbeCamera(run, ContactScene(), yaw, pitch, candidate);
+}
+
+void ProbeCamera(const GameRun& run, const ContactScene& scene, Number yaw, Number pitch,
+                 CameraCandidate& candidate) {
     const Number sx = ActorPos(0, 0), sy = ActorPos(0, 1) + kProbeLift, sz = ActorPos(0, 2);
     Number rx, ry, rz;
     Direction(yaw, pitch, rx, ry, rz);
     const Number goalDistance = run.cameraGoal[2];
     Number reach = goalDistance;
-    const int rows = ObjectRows();
-    for (int o = 0; o < rows; ++o) {
-        if (std::fabs(ObjProps(o, 2)) > kMaxProbeAlpha) continue;
+    for (const ContactObject& o : scene.Objects()) {
+        if (std::fabs(o.alpha) > kMaxProbeAlpha) continue;
         const Number d = RayAgainstObject(o, sx, sy, sz, rx, ry, rz, reach);
         if (d > 0 && d < reach) reach = d;
     }
@@ -177,12 +181,13 @@ void ProbeCamera(const GameRun& run, Number yaw, Number pitch, CameraCandidate& 
 void UpdateGameCamera(GameRun& run) {
     auto& goal = run.cameraGoal;
     auto& camera = run.camera;
+    const ContactScene scene;
     CameraCandidate c;
-    ProbeCamera(run, goal[0], goal[1], c);
+    ProbeCamera(run, scene, goal[0], goal[1], c);
     // The goal view is blocked: look for the clearest view around it.
     if (c.distance < goal[2] - 0.01) {
         for (int yaw = 0; yaw <= 90; yaw += 15) {
-            for (int dp = -45; dp <= 45; dp += 5) ProbeCamera(run, yaw, goal[1] + dp, c);
+            for (int dp = -45; dp <= 45; dp += 5) ProbeCamera(run, scene, yaw, goal[1] + dp, c);
         }
     }
     Number f = 0.8 * std::floor(std::min<Number>(1, 20 * run.frameFactor));
@@ -248,24 +253,34 @@ void UpdateGame(GameRun& run) {
     UpdateGameCamera(run);
 }
 
-Number PlayLevel(Number fromEditor) {
-    // Nothing to play without a player; the level stays as it is.
-    if (!LevelHasPlayer()) return 0;
+GameRun BeginPlay() {
     LoadGameMediaFiles();
     SetFont(0);
     GameRun run = StartGameRun();
-    const CurrentRun published(run);
     SetFrameLimit(20);
-    for (;;) {
-        if (fromEditor != 0 && KeyState(kKeyE) != 0) break;
-        DrawSky(run);
-        SetEffectLight(run);
-        UpdateGame(run);
-        if (run.ended) break;
-        DrawScene(run);
-        run.frameFactor = FrameFactorFor(GetFrameTime());
-        DrawHud(run);
-        FlipScreen();
+    return run;
+}
+
+Number PlayFrame(GameRun& run, Number fromEditor) {
+    if (fromEditor != 0 && KeyState(kKeyE) != 0) run.ended = true;
+    if (run.ended || !LevelHasPlayer()) return 0;
+    DrawSky(run);
+    SetEffectLight(run);
+    UpdateGame(run);
+    if (run.ended) return 0;
+    DrawScene(run);
+    run.frameFactor = FrameFactorFor(GetFrameTime());
+    DrawHud(run);
+    FlipScreen();
+    return 1;
+}
+
+Number PlayLevel(Number fromEditor) {
+    // Nothing to play without a player; the level stays as it is.
+    if (!LevelHasPlayer()) return 0;
+    GameRun run = BeginPlay();
+    const CurrentRun published(run);
+    while (PlayFrame(run, fromEditor) != 0) {
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 
 #include <vector>   // Required for: std::vector
 
+#include "game/contact.h"             // Required for: ContactScene
 #include "game/gamerun.h"             // Required for: GameRun
 #include "runtime/frame/strvalue.h"   // Required for: Number, StrValue
 
@@ -31,6 +32,14 @@ const GameRun* CurrentGameRun();
 // the item pictures and the first weapon's picture.
 void LoadGameMediaFiles();
 
+// Starts a run as PlayLevel does (game media, font 0, 20 frames per second) and
+// returns its fresh state. PlayLevel is BeginPlay, then PlayFrame until it answers 0.
+GameRun BeginPlay();
+
+// One whole frame: E (with fromEditor not 0), sky, light, UpdateGame, scene, time
+// step, HUD and FlipScreen. Returns 0 when the run has ended (nothing drawn then).
+Number PlayFrame(GameRun& run, Number fromEditor);
+
 // The game logic of one frame, without drawing: animation phase, path followers,
 // contact damage, firing, shots, items, platforms and ground, the player's movement,
 // the camera keys and the camera. Stops early when the run ends.
@@ -48,6 +57,9 @@ void UpdateGameCamera(GameRun& run);
 // Casts the line of sight from the player along (yaw, pitch) against every object that
 // is not too transparent; takes it as the candidate when it comes closer to the goal.
 void ProbeCamera(const GameRun& run, Number yaw, Number pitch, CameraCandidate& candidate);
+// The same on a scene already taken (the camera probes many directions per frame).
+void ProbeCamera(const GameRun& run, const ContactScene& scene, Number yaw, Number pitch,
+                 CameraCandidate& candidate);
 
 // The eye point of the camera: the player's head point plus distance along its direction.
 void CameraEye(const GameRun& run, Number& x, Number& y, Number& z);

@@ -57,10 +57,9 @@ void RemoveRow(DimArray<Number>& rows, int a) {
 Number ContactDamage(Number actor) {
     if (!IsActorIndex(actor, ActorPos)) return 0;
     const Number x = ActorPos(actor, 0), y = ActorPos(actor, 1) + kActorBoxHeight / 2, z = ActorPos(actor, 2);
-    const int rows = ObjectRows();
-    for (int o = 0; o < rows; ++o) {
-        if (ObjProps(o, 3) != kBehaviourToxic) continue;
-        if (BoxTouchesObject(o, x, y, z) != 0) return kToxicDamage;
+    const ContactScene scene;
+    for (const ContactObject& o : scene.Objects()) {
+        if (o.behaviour == kBehaviourToxic && BoxTouchesObject(o, x, y, z) != 0) return kToxicDamage;
     }
     return EnemyNear(x, y, z, false) >= 0 ? kEnemyDamage : 0;
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/level.h"
+#include "game/contact.h"
 #include "game/gamerun.h"
 #include "runtime/gfx3d/engine.h"
 #include "runtime/gfx3d/lumenor3d.h"
@@ -34,6 +35,7 @@ inline void SetBoxModel(int slot, double x0, double y0, double z0, double x1, do
     }
     ComputeModelBounds(*model);
     Engine3D().ModelChanged(slot);
+    ForgetModelBounds();
 }
 
 // Appends an actor (model 50, no texture) with zero working values.
