@@ -259,7 +259,7 @@ void FlipScreen() {
         SetEndCode(0);
         EndProgram();
     }
-    if (p.KeyDown(kKeyLAlt) && p.KeyDown(kKeyF4)) {
+    if (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4)) {
         SetEndCode(0);
         EndProgram();
     }

@@ -202,7 +202,7 @@ void WaitForInput() {
     for (int pass = 0; pass < 8; ++pass) {
         PollInputFrame();
         // A quick Alt+F4 seen by this poll is gone by the next FlipScreen's poll.
-        if ((EscapeAllowed() && p.KeyDown(kKeyEscape)) || (p.KeyDown(kKeyLAlt) && p.KeyDown(kKeyF4))) {
+        if ((EscapeAllowed() && p.KeyDown(kKeyEscape)) || (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4))) {
             SetEndCode(0);
             EndProgram();
         }

@@ -209,6 +209,11 @@ void HeadlessPlatform::TakeMotion(int& dx, int& dy, int& wheel) {
     motionX_ = motionY_ = wheel_ = 0;
 }
 
+bool HeadlessPlatform::KeyWasDown(int scan) const {
+    if (scan < 0 || scan > 255) return false;
+    return keys_.WasDownInFrame(scan);
+}
+
 int HeadlessPlatform::MouseButtons() const {
     int bits = 0;
     for (int bit : {kMouseLeft, kMouseRight, kMouseMiddle}) {

@@ -103,6 +103,7 @@ public:
     void PollInput() override;
     void SetWindowEventHandler(std::function<void(WindowEvent)> handler) override;
     bool KeyDown(int scan) const override;
+    bool KeyWasDown(int scan) const override;
     bool NextKeyPress(KeyPress& press) override;
     void GetPointer(int& x, int& y) const override;
     void TakeMotion(int& dx, int& dy, int& wheel) override;

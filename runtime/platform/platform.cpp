@@ -67,19 +67,20 @@ bool UsLayoutKeyFor(int c, int& scan, bool& shift) {
 void KeyLatch::Press(int code) {
     if (code < 0 || code >= kCount) return;
     down_[code] = true;
-    downSincePoll_[code] = true;
+    pressedSincePoll_[code] = true;
 }
 
 void KeyLatch::Release(int code) {
     if (code < 0 || code >= kCount) return;
-    // It was down until now, so it counts for the coming frame.
-    if (down_[code]) downSincePoll_[code] = true;
+    if (down_[code]) releasedSincePoll_[code] = true;
     down_[code] = false;
 }
 
 void KeyLatch::FramePoll() {
-    tapped_ = downSincePoll_;
-    downSincePoll_.fill(false);
+    tapped_ = pressedSincePoll_;
+    released_ = releasedSincePoll_;
+    pressedSincePoll_.fill(false);
+    releasedSincePoll_.fill(false);
 }
 
 bool KeyLatch::IsDown(int code) const {
@@ -87,8 +88,15 @@ bool KeyLatch::IsDown(int code) const {
     return down_[code] || tapped_[code];
 }
 
+bool KeyLatch::WasDownInFrame(int code) const {
+    if (code < 0 || code >= kCount) return false;
+    return down_[code] || tapped_[code] || released_[code];
+}
+
 void KeyLatch::Clear() {
     down_.fill(false);
-    downSincePoll_.fill(false);
+    pressedSincePoll_.fill(false);
+    releasedSincePoll_.fill(false);
     tapped_.fill(false);
+    released_.fill(false);
 }

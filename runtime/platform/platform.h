@@ -47,10 +47,11 @@ struct WindowRequest {
     int height = 600;
 };
 
-// Key and button states as seen per frame: a key that was down at any moment between
-// two frame polls reads as down during the following frame, so quick taps, clicks and
-// chords whose keys overlap only briefly (Alt+F4 sent by a tool) are not lost at low
-// frame rates.
+// Key and button states as seen per frame. A key pressed since the previous frame poll
+// reads as down during the following frame even if already released, so quick taps
+// and clicks are not lost at low frame rates; a release is seen at the next poll as
+// usual. WasDownInFrame also counts keys released since the poll, so that chords whose
+// keys overlap only briefly (Alt+F4 sent by a tool) are still recognised.
 class KeyLatch {
 public:
     static constexpr int kCount = 256 + 8;   // scan codes, then mouse buttons
@@ -59,12 +60,15 @@ public:
     // The once-per-frame poll: taps since the last poll become visible for a frame.
     void FramePoll();
     bool IsDown(int code) const;
+    bool WasDownInFrame(int code) const;
     void Clear();
 
 private:
     std::array<bool, kCount> down_{};
-    std::array<bool, kCount> downSincePoll_{};
+    std::array<bool, kCount> pressedSincePoll_{};
+    std::array<bool, kCount> releasedSincePoll_{};
     std::array<bool, kCount> tapped_{};
+    std::array<bool, kCount> released_{};
 };
 
 class Platform {
@@ -100,6 +104,8 @@ public:
 
     // Keyboard: scan code 0..255 down (including taps since the last frame poll).
     virtual bool KeyDown(int scan) const = 0;
+    // Down now or at any moment between the last two frame polls (for key chords).
+    virtual bool KeyWasDown(int scan) const = 0;
     // The next key press not yet taken, in order (auto-repeat excluded), with the
     // character it typed through the keyboard layout (32..126, else 0).
     virtual bool NextKeyPress(KeyPress& press) = 0;

@@ -308,6 +308,11 @@ public:
         motionX_ = motionY_ = wheel_ = 0;
     }
 
+    bool KeyWasDown(int scan) const override {
+        if (scan < 0 || scan > 255) return false;
+        return keys_.WasDownInFrame(scan);
+    }
+
     int MouseButtons() const override {
         int bits = 0;
         if (keys_.IsDown(256)) bits |= kMouseLeft;
