@@ -170,6 +170,6 @@ void BM_GameWholeFrameDemo(benchmark::State& state) {
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_GameWholeFrameDemo)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GameWholeFrameDemo)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
 }  // namespace

@@ -20,21 +20,14 @@ public:
     using Task = std::function<bool(DemoPilot&, HeadlessPlatform&)>;
 
     void Add(std::string name, Task task) { tasks_.push_back({std::move(name), std::move(task)}); }
-    // Installs the pilot as the platform's poll callback; E is pressed once every task
-    // is done (or `frameLimit` frames passed).
-    void Fly(HeadlessPlatform& p, int frameLimit) {
-        p.OnPoll([this, frameLimit](HeadlessPlatform& hp, int) {
-            ++frames_;
-            if (stage_ < tasks_.size() && frames_ < frameLimit) {
-                if (tasks_[stage_].task(*this, hp)) {
-                    ReleaseAll(hp);
-                    ++stage_;
-                }
-            } else {
-                ReleaseAll(hp);
-                hp.PressKey(kKeyE);
-            }
-        });
+    // Queues the pilot as a script step that runs at every frame poll (it queues itself
+    // again). It waits for a game to run, works through its tasks, presses E once every
+    // task is done (or `frameLimit` game frames passed), and once the game has returned
+    // runs `after` (if any) and stops.
+    void Fly(HeadlessPlatform& p, int frameLimit, std::function<void(HeadlessPlatform&)> after = {}) {
+        frameLimit_ = frameLimit;
+        after_ = std::move(after);
+        p.Then([this](HeadlessPlatform& q) { Tick(q); });
     }
     // Steers toward (x, z); true once within `near` of it (keys released).
     bool WalkTo(HeadlessPlatform& p, double x, double z, double near = 0.6) {
@@ -74,6 +67,28 @@ public:
     int count = 0;
 
 private:
+    void Tick(HeadlessPlatform& p) {
+        const bool playing = CurrentGameRun() != nullptr;
+        if (playing && !quit_) {
+            ++frames_;
+            if (stage_ < tasks_.size() && frames_ < frameLimit_) {
+                if (tasks_[stage_].task(*this, p)) {
+                    ReleaseAll(p);
+                    ++stage_;
+                }
+            } else {
+                ReleaseAll(p);
+                p.PressKey(kKeyE);
+                quit_ = true;
+            }
+        } else if (quit_ && !playing) {
+            p.ReleaseKey(kKeyE);
+            if (after_) after_(p);
+            return;
+        }
+        p.Then([this](HeadlessPlatform& q) { Tick(q); });
+    }
+
     struct Stage {
         std::string name;
         Task task;
@@ -81,6 +96,9 @@ private:
     std::vector<Stage> tasks_;
     size_t stage_ = 0;
     int frames_ = 0;
+    int frameLimit_ = 0;
+    bool quit_ = false;
+    std::function<void(HeadlessPlatform&)> after_;
 };
 
 // The demo route: walk to the ammunition at (-2, 6), jump, walk to (2, 12), turn to
