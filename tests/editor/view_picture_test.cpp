@@ -3,7 +3,7 @@
 //
 // The SDL platform is wrapped so that the dialog's own loop can be driven: the wrapper
 // reads the finished frame from the back buffer at the frame poll (which comes before
-// the swap), then clicks OK. Set ZV_UPDATE_REFERENCES=1 to rewrite the reference.
+// the swap), then clicks OK. Set ZV_UPDATE_REFERENCE=1 to rewrite the reference.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -224,7 +224,7 @@ TEST(PositionDialogPicture, DemoLevelLooksLikeTheReference) {
     WritePpm(out + "/position_dialog_actual.ppm", actual);
 
     const std::string refPath = std::string(ZV_SOURCE_DIR) + "/tests/editor/view_position_dialog.ppm";
-    const char* update = std::getenv("ZV_UPDATE_REFERENCES");
+    const char* update = std::getenv("ZV_UPDATE_REFERENCE");
     if (update && *update == '1') {
         ASSERT_TRUE(WritePpm(refPath, actual));
         GTEST_SKIP() << "reference rewritten: " << refPath;
