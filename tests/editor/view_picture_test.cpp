@@ -100,6 +100,7 @@ public:
     void PumpEvents() override { in_.PumpEvents(); }
     void SetWindowEventHandler(std::function<void(WindowEvent)> h) override { in_.SetWindowEventHandler(h); }
     bool KeyDown(int) const override { return false; }
+    bool KeyWasDown(int) const override { return false; }
     bool NextKeyPress(KeyPress&) override { return false; }
     void GetPointer(int& x, int& y) const override {
         x = pointerX_;
