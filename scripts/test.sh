@@ -10,6 +10,8 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export XDG_CACHE_HOME=$scratch/cache XDG_DATA_HOME=$scratch/data XDG_CONFIG_HOME=$scratch/config
 export MESA_SHADER_CACHE_DISABLE=true ZENTROVEL_AUTOMATED=1 DBUS_SESSION_BUS_ADDRESS=disabled:
-export TMPDIR=$scratch
+mkdir -p "$scratch/xvfb" "$scratch/tmp"
 cd "$dir"
-xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$(nproc)"
+# The virtual X server keeps its files apart from the tests' temporary directory, which tests may empty.
+TMPDIR=$scratch/xvfb xvfb-run -a -s "-screen 0 1024x768x24" \
+  env TMPDIR="$scratch/tmp" ctest --output-on-failure -j"$(nproc)"
