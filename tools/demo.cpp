@@ -431,7 +431,7 @@ TextModel HeroModel() {
     b.AddBox(legR, {0.05, 0, 0.22}, {0.5, 0.3, 0.45}, t(3, 1), kWhite);
 
     const Vec3 shoulderL{-0.75, 2.55, 0}, shoulderR{0.75, 2.55, 0}, hipL{-0.27, 1.5, 0},
-        hipR{0.27, 1.5, 0}, neck{0, 2.72, 0}, pelvis{0, 1.5, 0};
+        hipR{0.27, 1.5, 0}, neck{0, 2.72, 0};
     const Vec3 xAxis{1, 0, 0}, zAxis{0, 0, 1};
     // One pose: swing angles (degrees about x; negative swings forward), sideways arm raise
     // (degrees about z, outwards), a body tilt about the pelvis and a lift.
@@ -448,7 +448,6 @@ TextModel HeroModel() {
         parts[armR] = Pose::Turn(k.armR, xAxis, shoulderR).Then(Pose::Turn(k.raise, zAxis, shoulderR)).Then(body);
         parts[legL] = Pose::Turn(k.legL, xAxis, hipL).Then(body);
         parts[legR] = Pose::Turn(k.legR, xAxis, hipR).Then(body);
-        (void)pelvis;
         return parts;
     };
     std::vector<std::vector<Pose>> frames;
@@ -540,8 +539,7 @@ TextModel SpikerModel() {
     }
     b.AddPrism(spikes, {0, 1.6, 0}, 0.25, 0.9, 4, red, red, kWhite, false);  // top spike
     std::vector<Pose> out(2), in(2), dead(2);
-    auto scaleIn = Pose::Move({0, -0.55, 0});
-    in[1] = scaleIn;
+    in[1] = Pose::Move({0, -0.55, 0});  // spikes drawn back into the body
     dead[0] = Pose::Turn(80, {1, 0, 0}, {0, 0, -0.9});
     dead[1] = dead[0];
     return b.Build({out, in, dead});
