@@ -17,3 +17,13 @@ Number WeaponsDialog();
 Number PathDialog();
 // The special items. Returns 0.
 Number SpecialItemsDialog();
+
+// Shared by the list dialogs that keep the level in view: draws the perspective view
+// into the right two thirds of the screen, dimmed, and leaves its camera set so that
+// the selected thing can be drawn over it. Returns 0.
+Number DrawDimmedLevelView();
+// 1 during the first half of every second of the clock, when the selection shows.
+Number BlinkShown();
+// The list's selection when it names one of count records, else -1 (a selection left
+// over from a longer list names none).
+Number SelectedRecord(const StrValue& list, Number count);
