@@ -348,17 +348,30 @@ int BlinkPhase() {
     return IntMod(std::floor(GetElapsedTime()), 1000) < 500 ? 1 : 0;
 }
 
+struct PointerState {
+    Number x = 0, y = 0, left = 0, right = 0;
+    bool operator==(const PointerState&) const = default;
+};
+
+PointerState ReadPointerState() {
+    PointerState s;
+    MouseState(s.x, s.y, s.left, s.right);
+    return s;
+}
+
 // Waits for input, and while there is none keeps the last picture until the blink
 // needs the other half or kLongestIdle has passed: every picture costs a full redraw
-// of the level, which an idle editor should not pay a few times a second.
+// of the level, which an idle editor should not pay a few times a second. Input that
+// comes late in one wait is told by the pointer having changed since the start.
 void WaitForInputOrBlink() {
     const int phase = BlinkPhase();
+    const PointerState pointer = ReadPointerState();
     const Number start = GetTimeMs();
     for (;;) {
         const Number before = GetTimeMs();
         WaitForInput();
         const Number now = GetTimeMs();
-        if (now - before < kInputCameEarly) return;
+        if (now - before < kInputCameEarly || !(ReadPointerState() == pointer)) return;
         if (BlinkPhase() != phase || now - start >= kLongestIdle) return;
     }
 }

@@ -3,7 +3,11 @@
 // EditorStart until the script closes the window.
 #pragma once
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <functional>
 
 #include <filesystem>
 #include <memory>
@@ -20,6 +24,33 @@
 #include "tests/support/gui_driver.h"
 #include "tests/support/headless.h"
 #include "tools/demo.h"
+
+// Writes of more than a few bytes fail while it lives (even for root), as on a full disk.
+class FileSizeLimit {
+public:
+    FileSizeLimit() {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old_;
+        small.rlim_cur = 16;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+};
+
+// A platform step that waits, poll after poll, until `ready` holds, then runs `then`.
+inline void WhenReady(HeadlessPlatform& p, std::function<bool()> ready, std::function<void(HeadlessPlatform&)> then) {
+    if (!ready()) {
+        p.Then([ready, then](HeadlessPlatform& q) { WhenReady(q, ready, then); });
+        return;
+    }
+    then(p);
+}
 
 class EditorTest : public HeadlessTest {
 protected:
@@ -49,6 +80,16 @@ protected:
     }
 
     GuiDriver& gui() { return *driver_; }
+    // Clicks the button with writes failing for the frame that handles the click.
+    GuiDriver& ClickWithWritesFailing(const StrValue& id) {
+        auto limit = std::make_shared<std::unique_ptr<FileSizeLimit>>();
+        gui().MoveTo(id).Press();
+        gui().Do([limit](HeadlessPlatform& p) {
+            *limit = std::make_unique<FileSizeLimit>();
+            p.ReleaseButton(kMouseLeft);
+        });
+        return gui().Do([limit](HeadlessPlatform&) { limit->reset(); });
+    }
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
     std::string Read(const std::string& name) const { return level_media::ReadBytes(Path(name)); }
 
@@ -89,10 +130,11 @@ protected:
         return out;
     }
 
-    // Records the open message box's text, then answers it with its first button.
+    // Records the open message box's text, then answers it with the button. The box
+    // does not wait for input, so its release is seen a frame after it happens.
     GuiDriver& AnswerMessage(std::string& text, const char* button = "bt_yes") {
         gui().Do([&text](HeadlessPlatform&) { text = ShownText(); });
-        return gui().Click(button);
+        return gui().Click(button).Idle(1);
     }
 
     Number fx_ = 0, fy_ = 0;

@@ -1,0 +1,202 @@
+// The test cycle, its refusals and the recovery copy, end to end on the demo level.
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "editor/levelfile.h"
+#include "runtime/files/files.h"
+#include "runtime/frame/frame.h"
+#include "runtime/frame/input.h"
+#include "runtime/platform/scancodes.h"
+#include "tests/editor/editor_support.h"
+
+namespace {
+
+constexpr Number kGameFrameInterval = 50;   // the game runs at 20 frames per second
+
+bool GameRunning() { return GetFrameInterval() == kGameFrameInterval; }
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+// The demo level with only its first three objects.
+std::string ThreeObjectLevel() { return Replace(DemoLevelText(), "[objects]\r\ncount=11", "[objects]\r\ncount=3"); }
+
+void Age(const std::string& path, int seconds) {
+    namespace fs = std::filesystem;
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(seconds));
+}
+
+TEST_F(EditorTest, TestPlayReturnsWithTheLevelAsSaved) {
+    struct Seen {
+        bool played = false;
+        bool systemPointer = true;
+        Number enemyX = 0, enemyZ = 0;
+    };
+    auto seen = std::make_shared<Seen>();
+    // Values that other dialogs could leave; the file keeps one decimal of some.
+    gui().Do([seen](HeadlessPlatform& p) {
+        ActorPos(0, 0) = 1.26;
+        PathPoints(0, 0, 0) = -8.04;
+        SpecialItems(0, 0) = -14.04;
+        ObjPos(5, 0) = 5.123456;
+        WhenReady(p, GameRunning, [seen](HeadlessPlatform& q) {
+            seen->played = true;
+            seen->systemPointer = SystemPointer();
+            // Let the game run a second, then leave it with E.
+            auto frames = std::make_shared<int>(0);
+            WhenReady(q, [frames] { return ++*frames > 20; }, [seen](HeadlessPlatform& r) {
+                seen->enemyX = ActorPos(1, 0);
+                seen->enemyZ = ActorPos(1, 2);
+                r.PressKey(kKeyE);
+                r.Then([](HeadlessPlatform& s) { s.ReleaseKey(kKeyE); });
+            });
+        });
+    });
+    gui().Click("bt_test").Idle(2);
+    RunEditor();
+    ASSERT_TRUE(seen->played);
+    EXPECT_FALSE(seen->systemPointer) << "the game captures the mouse";
+    EXPECT_TRUE(seen->enemyX != -2 || seen->enemyZ != -3) << "the path walker moved during play";
+    EXPECT_TRUE(SystemPointer());
+    EXPECT_DOUBLE_EQ(GetFrameInterval(), 1000.0 / 15) << "the editor's frame limit is back";
+    EXPECT_EQ(ActorCount(), 4);
+    EXPECT_EQ(ActorPos(1, 0), -2);
+    EXPECT_EQ(ActorPos(1, 2), -3);
+    EXPECT_EQ(ActorPos(0, 0), 1.3);
+    EXPECT_EQ(PathPoints(0, 0, 0), -8.0);
+    EXPECT_EQ(SpecialItems(0, 0), -14.0);
+    EXPECT_EQ(ObjPos(5, 0), 5.123456) << "objects keep ten digits";
+    EXPECT_EQ(Read("level.ini"), DemoLevelText()) << "a test run does not save the level";
+}
+
+TEST_F(EditorTest, LevelWithoutAPlayerIsNotTested) {
+    level_media::WriteBytes(Path("level.ini"),
+                            Replace(DemoLevelText(), "[players]\r\ncount=4", "[players]\r\ncount=0"));
+    std::string message;
+    gui().Do([](HeadlessPlatform&) { ObjPos(0, 0) = 7; });
+    gui().Click("bt_test");
+    AnswerMessage(message);
+    RunEditor();
+    EXPECT_EQ(message, "The level needs a player (actor 0) before it can be tested.");
+    EXPECT_FALSE(std::filesystem::exists(Path("test.ini")));
+    EXPECT_EQ(ObjPos(0, 0), 7);
+}
+
+TEST_F(EditorTest, TestIsNotRunWhenTestIniCannotBeWritten) {
+    // An older test.ini must not come back in place of the level.
+    level_media::WriteBytes(Path("test.ini"), ThreeObjectLevel());
+    std::string message;
+    auto played = std::make_shared<bool>(false);
+    gui().Do([played](HeadlessPlatform& p) {
+        ObjPos(0, 0) = 7;
+        WhenReady(p, [played] { return (*played = *played || GameRunning()), false; }, {});
+    });
+    ClickWithWritesFailing("bt_test");
+    AnswerMessage(message);
+    RunEditor();
+    EXPECT_EQ(message, "Could not save test.ini, so the test did not run.");
+    EXPECT_FALSE(*played);
+    EXPECT_EQ(ObjectCount(), 11);
+    EXPECT_EQ(ObjPos(0, 0), 7);
+}
+
+TEST_F(EditorTest, ChangesLeftAtTheEndGoToARecoveryCopy) {
+    SelectLine("ls_obj", 0);
+    gui().Click("bt_obj_del");
+    RunEditor();
+    EXPECT_EQ(Read("level.ini"), DemoLevelText()) << "level.ini stays as saved";
+    ASSERT_TRUE(std::filesystem::exists(Path("level.recover.ini")));
+    LoadLevel(Path("level.recover.ini").c_str());
+    EXPECT_EQ(ObjectCount(), 10);
+    EXPECT_EQ(ObjProps(0, 0), 6);
+}
+
+TEST_F(EditorTest, PathPreviewAloneLeavesNoRecoveryCopy) {
+    // Object 7 rides path 0; drawing the view places it on the path.
+    gui().Idle(3);
+    RunEditor();
+    EXPECT_FALSE(std::filesystem::exists(Path("level.recover.ini")));
+}
+
+TEST_F(EditorTest, EndingDuringTestPlayRecoversTheLevelSavedForTheRun) {
+    gui().Do([](HeadlessPlatform& p) {
+        ObjPos(0, 0) = 7;
+        WhenReady(p, GameRunning, [](HeadlessPlatform& q) {
+            ActorPos(0, 0) = 99;   // the game moves things; none of it may be kept
+            q.RequestClose();
+        });
+    });
+    gui().Click("bt_test");
+    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }));
+    const std::string copy = Read("level.recover.ini");
+    EXPECT_EQ(copy, Read("test.ini"));
+    EXPECT_NE(copy.find("0=7 0 0 0 0 0 0 0 -1 "), std::string::npos);
+    EXPECT_NE(copy.find("0=8 6 0.0 0.0 3.0 0 -1 "), std::string::npos);
+}
+
+TEST_F(EditorTest, NewerRecoveryCopyIsLoadedOnYesAndGoesAwayWithTheNextSave) {
+    level_media::WriteBytes(Path("level.recover.ini"), ThreeObjectLevel());
+    Age(Path("level.ini"), 60);
+    std::string question, saved;
+    Number objectsAtStart = -1;
+    AnswerMessage(question, "bt_yes");
+    gui().Do([&](HeadlessPlatform&) { objectsAtStart = ObjectCount(); });
+    gui().Click("bt_save");
+    AnswerMessage(saved);
+    RunEditor();
+    EXPECT_EQ(question, "The level was not saved when the editor last ended. Load the recovered copy?");
+    EXPECT_EQ(objectsAtStart, 3);
+    LoadLevel(Path("level.ini").c_str());
+    EXPECT_EQ(ObjectCount(), 3);
+    EXPECT_FALSE(std::filesystem::exists(Path("level.recover.ini"))) << "saved, the copy is not needed";
+}
+
+TEST_F(EditorTest, RecoveredLevelLeftUnsavedIsKeptAgain) {
+    level_media::WriteBytes(Path("level.recover.ini"), ThreeObjectLevel());
+    Age(Path("level.ini"), 60);
+    std::string question;
+    AnswerMessage(question, "bt_yes");
+    RunEditor();
+    EXPECT_EQ(Read("level.ini"), DemoLevelText());
+    LoadLevel(Path("level.recover.ini").c_str());
+    EXPECT_EQ(ObjectCount(), 3);
+}
+
+TEST_F(EditorTest, NewerRecoveryCopyIsDeletedOnNo) {
+    level_media::WriteBytes(Path("level.recover.ini"), ThreeObjectLevel());
+    Age(Path("level.ini"), 60);
+    std::string question;
+    AnswerMessage(question, "bt_no");
+    RunEditor();
+    EXPECT_EQ(ObjectCount(), 11);
+    EXPECT_FALSE(std::filesystem::exists(Path("level.recover.ini")));
+}
+
+TEST_F(EditorTest, OlderRecoveryCopyIsNotOffered) {
+    level_media::WriteBytes(Path("level.recover.ini"), ThreeObjectLevel());
+    Age(Path("level.recover.ini"), 60);
+    Number depth = -1;
+    gui().Do([&](HeadlessPlatform&) { depth = DialogStackDepth(); });
+    RunEditor();
+    EXPECT_EQ(depth, 1) << "only the main panel is open";
+    EXPECT_EQ(ObjectCount(), 11);
+}
+
+TEST_F(EditorTest, PickMediaFileAnswersTheNameInsideTheMediaFolder) {
+    MediaRoot = "media/";
+    platform().QueueFileAnswer(Path("media/tree.kmo"));
+    platform().QueueFileAnswer("plain.bmp");
+    platform().QueueFileAnswer("NO_FILE");
+    const StrValue before = GetCurrentDir();
+    EXPECT_EQ(PickMediaFile("KMO Objects (*.kmo)|*.kmo").Std(), "tree.kmo");
+    EXPECT_EQ(PickMediaFile("Textures (*.bmp)|*.bmp").Std(), "plain.bmp");
+    EXPECT_EQ(PickMediaFile("Textures (*.bmp)|*.bmp").Std(), "NO_FILE");
+    EXPECT_EQ(GetCurrentDir().Std(), before.Std());
+}
+
+}  // namespace
