@@ -54,6 +54,9 @@ Number PlayerCollides(const ContactScene& scene, Number dx, Number dy, Number dz
     return CollideIn(scene, 0, dx, dy, dz);
 }
 
+// Climbs in whole steps until the box is free and answers the step before that one, so
+// the player ends touching (or less than a step inside) what it landed or stepped on;
+// that contact is what keeps it on the ground and lets the next step-up find a lift.
 Number FindLiftIn(const ContactScene& scene, Number limit, Number& lift) {
     Number step = std::min(limit, kLiftStep);
     if (!(step >= kLiftStep)) return 0;
