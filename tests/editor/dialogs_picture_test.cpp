@@ -1,0 +1,298 @@
+// Each dialog of the actors, animations, weapons, paths and special items on the demo
+// level, drawn with real OpenGL (Xvfb, or SDL's offscreen driver without a display) and
+// compared with a kept reference picture tests/editor/dialog_<name>.png. Set
+// ZV_UPDATE_REFERENCE=1 to rewrite the references.
+//
+// The SDL platform is wrapped so that each dialog's own loop can be driven: the wrapper
+// keeps the back buffer at the frame poll of the third drawn frame (the poll comes
+// before the swap), then clicks OK.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/actordialog.h"
+#include "editor/dialogs.h"
+#include "editor/level.h"
+#include "editor/levelfile.h"
+#include "editor/specialsdialog.h"
+#include "editor/view.h"
+#include "editor/weaponsdialog.h"
+#include "gui/dialog.h"
+#include "gui/proptable.h"
+#include "runtime/frame/frame.h"
+#include "runtime/frame/input.h"
+#include "runtime/gfx2d/draw2d.h"
+#include "runtime/gfx2d/sprites.h"
+#include "runtime/gfx3d/engine.h"
+#include "runtime/platform/platform.h"
+#include "tests/editor/level_media.h"
+#include "tests/support/gui_driver.h"
+#include "tools/demo.h"
+
+namespace {
+
+// Pictures are kept at half size: the layout and the colours, not every glyph pixel.
+constexpr int kShrink = 2;
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+};
+
+Picture Shrink(const Picture& in, int n) {
+    Picture out{in.width / n, in.height / n, {}};
+    out.rgb.resize(size_t(out.width) * out.height * 3);
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int j = 0; j < n; ++j) {
+                    for (int i = 0; i < n; ++i) sum += in.rgb[(size_t(y * n + j) * in.width + x * n + i) * 3 + c];
+                }
+                out.rgb[(size_t(y) * out.width + x) * 3 + c] = static_cast<unsigned char>(sum / (n * n));
+            }
+        }
+    }
+    return out;
+}
+
+bool ReadPng(const std::string& path, Picture& out) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.rgb.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
+}
+
+bool WritePng(const std::string& path, const Picture& pic) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = pic.width;
+    image.height = pic.height;
+    image.format = PNG_FORMAT_RGB;
+    return png_image_write_to_file(&image, path.c_str(), 0, pic.rgb.data(), 0, nullptr) != 0;
+}
+
+// The SDL platform with scripted input: the pointer rests in the top right corner, no
+// key is down; once armed, the back buffer is kept at the third drawn frame and OK is
+// clicked over the frames after it.
+class ScriptedSdl : public Platform {
+public:
+    explicit ScriptedSdl(Platform& inner) : in_(inner) {}
+
+    void Arm() {
+        armed_ = true;
+        startFrame_ = DialogFrameCount();
+        lastFrame_ = startFrame_;
+        step_ = 0;
+        picture = Picture{};
+        pointerX_ = 790;
+        pointerY_ = 10;
+        buttons_ = 0;
+    }
+    void Disarm() { armed_ = false; }
+    Picture picture;
+
+    bool OpenWindow(const WindowRequest& r) override { return in_.OpenWindow(r); }
+    void CloseWindow() override { in_.CloseWindow(); }
+    bool HasGLContext() const override { return in_.HasGLContext(); }
+    void SetWindowTitle(const std::string& t) override { in_.SetWindowTitle(t); }
+    std::string WindowTitle() const override { return in_.WindowTitle(); }
+    void ShowWindow(bool v) override { in_.ShowWindow(v); }
+    bool EnterFullscreen(int w, int h) override { return in_.EnterFullscreen(w, h); }
+    void EnterWindowed(int w, int h) override { in_.EnterWindowed(w, h); }
+    void GetDesktopSize(int& w, int& h) const override { in_.GetDesktopSize(w, h); }
+    void GetClientSize(int& w, int& h) const override { in_.GetClientSize(w, h); }
+    void SwapBuffers() override { in_.SwapBuffers(); }
+    void* GetGLProcAddress(const char* name) override { return in_.GetGLProcAddress(name); }
+    bool IsSoftwareRenderer() override { return in_.IsSoftwareRenderer(); }
+    void ShowMessageBox(const std::string& t, const std::string& x) override { in_.ShowMessageBox(t, x); }
+    void PumpEvents() override { in_.PumpEvents(); }
+    void SetWindowEventHandler(std::function<void(WindowEvent)> h) override { in_.SetWindowEventHandler(h); }
+    bool KeyDown(int) const override { return false; }
+    bool KeyWasDown(int) const override { return false; }
+    bool NextKeyPress(KeyPress&) override { return false; }
+    void GetPointer(int& x, int& y) const override {
+        x = pointerX_;
+        y = pointerY_;
+    }
+    void TakeMotion(int& dx, int& dy, int& wheel) override {
+        int ignored[3];
+        in_.TakeMotion(ignored[0], ignored[1], ignored[2]);
+        dx = dy = wheel = 0;
+    }
+    int MouseButtons() const override { return buttons_; }
+    void WarpPointer(int, int) override {}
+    bool SetRelativeMouse(bool) override { return false; }
+    void ShowCursor(bool v) override { in_.ShowCursor(v); }
+    bool InitDevices() override { return in_.InitDevices(); }
+    void CloseDevices() override { in_.CloseDevices(); }
+    int JoystickCount() const override { return 0; }
+    std::string JoystickName(int) const override { return ""; }
+    bool ReadJoystick(int, JoystickReading&) override { return false; }
+    bool HasRumble(int) const override { return false; }
+    bool Rumble(int, double, double, double) override { return false; }
+    double NowMs() override { return in_.NowMs(); }
+    void SleepMs(double ms) override { in_.SleepMs(ms); }
+    void SpinPause() override { in_.SpinPause(); }
+    std::string ProgramDirectory() const override { return in_.ProgramDirectory(); }
+
+    void PollInput() override {
+        in_.PollInput();
+        // Only the first poll after a drawn frame is the frame's own, before the swap;
+        // the idle wait's polls come after it.
+        const Number frame = DialogFrameCount();
+        if (!armed_ || frame == lastFrame_) return;
+        lastFrame_ = frame;
+        ++step_;
+        if (step_ == 3) Capture();
+        if (step_ == 4) {
+            Number x = 0, y = 0, w = 0, h = 0;
+            if (GetWidgetCell("bt_ok", x, y, w, h)) {
+                pointerX_ = int(x + w / 2);
+                pointerY_ = int(y + h / 2);
+            }
+        }
+        if (step_ == 5) buttons_ = kMouseLeft;
+        if (step_ == 6) buttons_ = 0;
+    }
+
+private:
+    void Capture() {
+        int w = 0, h = 0;
+        GetDisplaySize(w, h);
+        std::vector<unsigned char> raw(size_t(w) * h * 3);
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
+        picture = Picture{w, h, std::vector<unsigned char>(raw.size())};
+        for (int y = 0; y < h; ++y) {
+            std::copy_n(raw.begin() + std::ptrdiff_t(size_t(h - 1 - y) * w * 3), w * 3,
+                        picture.rgb.begin() + std::ptrdiff_t(size_t(y) * w * 3));
+        }
+    }
+
+    Platform& in_;
+    bool armed_ = false;
+    Number startFrame_ = 0, lastFrame_ = 0;
+    int step_ = 0;
+    int pointerX_ = 790, pointerY_ = 10;
+    int buttons_ = 0;
+};
+
+// What the editor's start-up gives the dialogs: fonts, the level, the game's media.
+void LoadEditorMedia() {
+    LoadFont("smalfont.bmp", 0);
+    LoadFont("guifont.bmp", 1);
+    LoadSprite("mousehelp.bmp", kMouseHelpSprite);
+    LoadLevel("level.ini");
+    LoadObject(MediaRoot + "shadow.kmo", 100);
+    LoadSprite(MediaRoot + "shadow.bmp", 100);
+    const char* items[] = {"extralife.bmp", "energy.bmp", "shield.bmp", "checkpoint.bmp"};
+    for (int k = 0; k < 4; ++k) LoadSprite(MediaRoot + items[k], 500 + k);
+    LoadSprite(MediaRoot + "shot1.bmp", 1000);
+}
+
+struct Shot {
+    const char* name;
+    std::function<void()> open;
+};
+
+// Differences a picture may have from its reference: any amount of small shading
+// differences, large ones on a few pixels only (the blink, the turning preview).
+void ExpectLooksLike(const Picture& actual, const std::string& name, const std::string& outDir) {
+    const std::string refPath = std::string(ZV_SOURCE_DIR) + "/tests/editor/dialog_" + name + ".png";
+    WritePng(outDir + "/dialog_" + name + "_actual.png", actual);
+    const char* update = std::getenv("ZV_UPDATE_REFERENCE");
+    if (update && *update == '1') {
+        EXPECT_TRUE(WritePng(refPath, actual)) << refPath;
+        return;
+    }
+    Picture reference;
+    ASSERT_TRUE(ReadPng(refPath, reference)) << "missing reference " << refPath;
+    ASSERT_EQ(reference.width, actual.width);
+    ASSERT_EQ(reference.height, actual.height);
+    size_t differing = 0;
+    double total = 0;
+    const size_t pixels = size_t(actual.width) * actual.height;
+    for (size_t i = 0; i < pixels; ++i) {
+        int worst = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int d = std::abs(int(actual.rgb[i * 3 + c]) - int(reference.rgb[i * 3 + c]));
+            worst = std::max(worst, d);
+            total += d;
+        }
+        if (worst > 40) ++differing;
+    }
+    EXPECT_LT(double(differing) / double(pixels), 0.02) << "see " << outDir << "/dialog_" << name << "_actual.png";
+    EXPECT_LT(total / double(pixels * 3), 4.0);
+}
+
+TEST(DialogPictures, EachDialogOnTheDemoLevelLooksLikeItsReference) {
+    level_media::ScratchDir dir("dialogpictures");
+    ASSERT_TRUE(WriteDemo(dir.Path()).ok);
+    const auto oldDir = std::filesystem::current_path();
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string outDir = std::string(tmp && *tmp ? tmp : "/tmp");
+
+    const std::vector<Shot> shots = {
+        {"actor_list", [] { ActorListDialog(); }},
+        {"actor_edit", [] { ActorDialog(1); }},
+        {"animation", [] { AnimationDialog(8); }},
+        {"weapons", [] { WeaponsDialog(); }},
+        {"weapon_properties", [] { WeaponPropertiesDialog(0); }},
+        {"paths", [] { PathDialog(); }},
+        {"special_items", [] { SpecialItemsDialog(); }},
+        {"special_item_properties", [] { SpecialItemPropertiesDialog(4); }},
+    };
+    std::vector<Picture> pictures;
+
+    ScriptedSdl platform(SdlPlatform());
+    StopRuntime();
+    UsePlatform(&platform);
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    RuntimeSettings settings;
+    settings.debugMode = true;
+    settings.useMouse = false;
+    ConfigureRuntime(settings);
+    const bool started = StartRuntime("Zentrovel") && GraphicsAvailable();
+    if (started) {
+        std::filesystem::current_path(dir.Path());
+        SetSystemPointer(1);
+        GuiDriver::ResetToolkit();
+        LoadEditorMedia();
+        ViewTarget.Dim(4);
+        ViewDistance = 12;
+        PreviewTime = 0;
+        GetScreenSize(ScreenW, ScreenH);
+        for (const Shot& shot : shots) {
+            platform.Arm();
+            shot.open();
+            platform.Disarm();
+            GuiDriver::ResetToolkit();
+            pictures.push_back(platform.picture);
+        }
+    }
+    StopRuntime();
+    UsePlatform(nullptr);
+    std::filesystem::current_path(oldDir);
+    if (!started) GTEST_SKIP() << "no OpenGL window available";
+
+    for (size_t k = 0; k < shots.size(); ++k) {
+        SCOPED_TRACE(shots[k].name);
+        ASSERT_EQ(pictures[k].width, 800) << "the frame was kept";
+        ExpectLooksLike(Shrink(pictures[k], kShrink), shots[k].name, outDir);
+    }
+}
+
+}  // namespace
