@@ -107,7 +107,7 @@ bool HandlePathEvent(DimArray<Number>& scratch) {
     }
     if (Clicked("bt_add_pt")) {
         AddPathPoint(p);
-        SetPropNum("ls_ptsSELECT", PathLen(p) - 1);
+        SetPropNum("ls_ptsSELECT", PointCount(p) - 1);
         return true;
     }
     if (pointFound < 0) return false;
@@ -125,6 +125,11 @@ bool HandlePathEvent(DimArray<Number>& scratch) {
         return true;
     }
     return false;
+}
+
+// One length per path, so that no path operation reads a length that is not there.
+void MatchPathLengths() {
+    if (PathLen.Extent(0) != PathCount()) PathLen.Redim(PathCount());
 }
 
 void DrawBlinkingPoint() {
@@ -145,6 +150,7 @@ StrValue PathPointLine(Number k, Number x, Number y, Number z) {
 }
 
 void AddPath() {
+    MatchPathLengths();
     const int n = static_cast<int>(PathCount());
     const Number capacity = PathCapacity();
     PathLen.Redim(n + 1);
@@ -152,6 +158,7 @@ void AddPath() {
 }
 
 void DeletePath(Number path) {
+    MatchPathLengths();
     const int last = static_cast<int>(PathCount()) - 1;
     if (!(path >= 0 && path <= last)) return;
     const int p = static_cast<int>(path);
