@@ -377,6 +377,13 @@ void WaitForInputOrBlink() {
 }
 
 void RecoverOnEnd() {
+    // A fault while writing the copy ends the program again; that end must not retry.
+    static bool writing = false;
+    if (writing) return;
+    struct Writing {
+        Writing() { writing = true; }
+        ~Writing() { writing = false; }
+    } guard;
     WriteRecoveryCopy();
     editor.started = false;
 }
