@@ -10,6 +10,7 @@
 #include "runtime/files/files.h"     // Required for: FileExists
 #include "runtime/gfx2d/sprites.h"   // Required for: LoadSprite
 #include "runtime/gfx3d/engine.h"    // Required for: LoadObject
+#include "runtime/gfx3d/lumenor3d.h"  // Required for: kModelSlots
 
 StrValue MediaRoot;
 DimArray<StrValue> ModelFiles;
@@ -41,6 +42,21 @@ LevelState level;
 
 int Rows(const DimArray<Number>& a) { return static_cast<int>(a.Extent(0)); }
 int Rows(const DimArray<StrValue>& a) { return static_cast<int>(a.Extent(0)); }
+
+// Rows present in all three object arrays.
+int ObjectRows() { return std::min({Rows(ObjPos), Rows(ObjProps), Rows(ObjState)}); }
+
+void MoveObject(int from, int to) {
+    for (int k = 0; k < kObjPosColumns; ++k) ObjPos(to, k) = ObjPos(from, k);
+    for (int k = 0; k < kObjPropsColumns; ++k) ObjProps(to, k) = ObjProps(from, k);
+    for (int k = 0; k < kObjStateColumns; ++k) ObjState(to, k) = ObjState(from, k);
+}
+
+void ResizeObjects(int rows) {
+    ObjPos.Redim(rows, kObjPosColumns);
+    ObjProps.Redim(rows, kObjPropsColumns);
+    ObjState.Redim(rows, kObjStateColumns);
+}
 
 // A record number from the caller; -1 when it names no record of count rows.
 int RecordIndex(Number n, int count) {
@@ -112,15 +128,19 @@ void DeleteModel(Number model) {
     if (last > 0) ModelFiles.Redim(last);
     else ModelFiles.Dim(0);
 
-    for (int o = 0; o < Rows(ObjProps);) {
+    // Deleting an object moves the last one into its place; the arrays shrink once at
+    // the end rather than once per deleted object.
+    int objects = ObjectRows();
+    for (int o = 0; o < objects;) {
         const Number objModel = ObjProps(o, 0);
         if (objModel == m) {
-            DeleteObject(o);
+            MoveObject(--objects, o);
             continue;
         }
         if (objModel >= last) ObjProps(o, 0) = m;
         ++o;
     }
+    ResizeObjects(objects);
 
     // ModelAnims keeps at least one row, as after loading a level without models.
     const int rows = Rows(ModelAnims);
@@ -136,7 +156,7 @@ void DeleteModel(Number model) {
         for (int k = 0; k < slots; ++k) ModelAnims(0, k, 0) = ModelAnims(0, k, 1) = 0;
     }
 
-    for (int j = 0; j < last; ++j) LoadObject(MediaRoot + ModelFiles(j), j);
+    for (int j = 0; j < std::min(last, kModelSlots); ++j) LoadObject(MediaRoot + ModelFiles(j), j);
 }
 
 void AddTexture(const StrValue& name) {
@@ -161,7 +181,7 @@ void DeleteTexture(Number texture) {
         if (ObjProps(o, 1) == last) ObjProps(o, 1) = t;
     }
 
-    for (int j = 0; j < last; ++j) LoadSprite(MediaRoot + TextureFiles(j), j);
+    for (int j = 0; j < std::min(last, kSpriteSlotCount); ++j) LoadSprite(MediaRoot + TextureFiles(j), j);
 }
 
 void AddObject(Number model, Number texture, Number alpha, Number behaviour, Number path,
@@ -183,13 +203,9 @@ void AddObject(Number model, Number texture, Number alpha, Number behaviour, Num
 }
 
 void DeleteObject(Number object) {
-    const int last = std::min({Rows(ObjPos), Rows(ObjProps), Rows(ObjState)}) - 1;
+    const int last = ObjectRows() - 1;
     const int o = RecordIndex(object, last + 1);
     if (o < 0) return;
-    for (int k = 0; k < kObjPosColumns; ++k) ObjPos(o, k) = ObjPos(last, k);
-    for (int k = 0; k < kObjPropsColumns; ++k) ObjProps(o, k) = ObjProps(last, k);
-    for (int k = 0; k < kObjStateColumns; ++k) ObjState(o, k) = ObjState(last, k);
-    ObjPos.Redim(last, kObjPosColumns);
-    ObjProps.Redim(last, kObjPropsColumns);
-    ObjState.Redim(last, kObjStateColumns);
+    MoveObject(last, o);
+    ResizeObjects(last);
 }

@@ -16,8 +16,9 @@
 #include "runtime/files/files.h"     // Required for: ReadFileLine, WriteFileLine, WriteFileAtomically
 #include "runtime/files/ini.h"       // Required for: IniOpen, IniDocumentText
 #include "runtime/frame/dimarray.h"  // Required for: DimArray
-#include "runtime/gfx2d/sprites.h"   // Required for: LoadSprite
+#include "runtime/gfx2d/sprites.h"   // Required for: LoadSprite, kSpriteSlotCount
 #include "runtime/gfx3d/engine.h"    // Required for: LoadObject
+#include "runtime/gfx3d/lumenor3d.h"  // Required for: kModelSlots
 
 namespace {
 
@@ -144,6 +145,9 @@ void LoadModels(const LevelReader& reader) {
     size_t slots = kMinAnimSlots;
     for (int64_t i = 0; i < n; ++i) {
         ModelFiles(Number(i)) = reader.Entry("types", i);
+        // Numbers past the slot table name no slot: nothing to load, and not spending a
+        // failed file lookup on each keeps a damaged count from stalling the load.
+        if (i >= kModelSlots) continue;
         const StrValue path = MediaRoot + ModelFiles(Number(i));
         LoadObject(path, Number(i));
         ReadAnimFile(path + "a", anims[size_t(i)]);
@@ -159,7 +163,7 @@ void LoadTextures(const LevelReader& reader) {
     TextureFiles.Dim(Number(n));
     for (int64_t i = 0; i < n; ++i) {
         TextureFiles(Number(i)) = reader.Entry("textures", i);
-        LoadSprite(MediaRoot + TextureFiles(Number(i)), Number(i));
+        if (i < kSpriteSlotCount) LoadSprite(MediaRoot + TextureFiles(Number(i)), Number(i));
     }
 }
 
