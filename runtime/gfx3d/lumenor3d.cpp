@@ -245,6 +245,12 @@ int Lumenor3D::FrameCount(int slot) {
     return model ? int(model->frames.size()) : 0;
 }
 
+void Lumenor3D::ForEachModel(const std::function<void(MeshObject&)>& fn) {
+    for (auto& model : slots_) {
+        if (model) fn(*model);
+    }
+}
+
 void Lumenor3D::ModelChanged(int slot) {
     if (slot < 0 || slot >= kModelSlots) return;
     caches_[size_t(slot)].clear();

@@ -11,6 +11,7 @@
 
 #include <array>     // Required for: std::array
 #include <cstdint>   // Required for: uint32_t
+#include <functional>   // Required for: std::function
 #include <memory>    // Required for: std::unique_ptr
 #include <string>    // Required for: std::string
 #include <vector>    // Required for: std::vector
@@ -164,6 +165,9 @@ protected:
     virtual void RenderModel(MeshObject& model, const MeshFrame& first, const AnimationPick& pick);
     // A world-space line of the debug drawing.
     virtual void DebugLine(const double a[3], const double b[3], uint32_t colour, double width);
+
+    // Runs fn on every model a slot holds (slots never used are skipped).
+    void ForEachModel(const std::function<void(MeshObject&)>& fn);
 
     struct Viewport {
         int x = 0, y = 0, w = 800, h = 600, displayHeight = 600;

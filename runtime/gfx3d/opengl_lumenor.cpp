@@ -71,18 +71,27 @@ void OpenGLLumenor::CheckExtensions() {
 }
 
 void OpenGLLumenor::ForgetGLObjects() {
-    for (int slot = 0; slot < kModelSlots; ++slot) {
-        MeshObject* model = Model(slot);
-        model->buffers[0] = model->buffers[1] = 0;
-        model->texture = 0;
-    }
+    ForEachModel([](MeshObject& model) {
+        model.buffers[0] = model.buffers[1] = 0;
+        model.texture = 0;
+    });
     uploaded_.clear();
     extensionsChecked_ = false;
     vboChecked_ = false;
+    probeList_ = 0;
+}
+
+void OpenGLLumenor::EnsureContext() {
+    if (probeList_ != 0 && glIsList(probeList_)) return;
+    ForgetGLObjects();
+    probeList_ = glGenLists(1);
+    glNewList(probeList_, GL_COMPILE);
+    glEndList();
 }
 
 void OpenGLLumenor::ReleaseModel(MeshObject& model) {
     if (GraphicsAvailable()) {
+        EnsureContext();
         CheckExtensions();
         if (vboAvailable_ && (model.buffers[0] || model.buffers[1])) {
             GLuint names[2] = {model.buffers[0], model.buffers[1]};
@@ -126,6 +135,7 @@ void OpenGLLumenor::Make3D(double nearPlane, double farPlane, double fov) {
     texture_[0] = texture_[1] = -1;
     lightingOn_ = false;
     if (!GraphicsAvailable()) return;
+    EnsureContext();
     CheckExtensions();
     const Viewport& vp = CurrentViewport();
     glViewport(vp.x, vp.displayHeight - vp.h - vp.y, vp.w, vp.h);
@@ -368,6 +378,7 @@ void OpenGLLumenor::DrawOutline(MeshObject& model, const MeshFrame& first) {
 
 void OpenGLLumenor::RenderModel(MeshObject& model, const MeshFrame& first, const AnimationPick& pick) {
     if (!GraphicsAvailable() || model.drawList.empty()) return;
+    EnsureContext();
     CheckExtensions();
     const bool effect2 = Effect().enabled && Effect().mode == 2;
     const bool shaded = effect2 && multitexture_;

@@ -55,6 +55,10 @@ private:
         bool shaded = false;
         bool operator==(const UploadKey&) const = default;
     };
+    // Notices a new GL context (the program's is restarted, as in tests) and then drops
+    // the names made in the old one. Only this module makes display lists, so a probe
+    // list that is gone means a new context.
+    void EnsureContext();
     void CheckExtensions();
     void BuildRampTexture(MeshObject& model);
     void ApplyEffectRamp(MeshObject& model);
@@ -63,6 +67,7 @@ private:
     void ApplyCullMode(int mode);
     void RestoreTextures();
 
+    uint32_t probeList_ = 0;
     bool extensionsChecked_ = false;
     bool vboChecked_ = false;
     bool vboAvailable_ = false;

@@ -240,3 +240,25 @@ TEST_F(GlPixelTest, Print3DWritesAtTheScreenPositionOfThePoint) {
         for (int x = ScreenX(2) - 10; x < ScreenX(2); ++x) EXPECT_TRUE(IsBackground(ReadPixel(x, y)));
     }
 }
+
+TEST_F(GlPixelTest, ModelsDrawAgainAfterTheGraphicsContextIsRestarted) {
+    Load(Rectangle(-1, -1, 1, 1, "0 255 0"), 35);
+    auto draw = [] {
+        glClearColor(0, 0, 0.5f, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Make3D(1, 1000, 45);
+        SetCamera(0, 0, 10, 0, 0, 0);
+        SetTexture(-1, -1);
+        SetCullMode(1);
+        SetLight(-2, 0xFFFFFF, 0, 0, 100, 0, 0, 0, 100);   // also makes the ramp texture
+        DrawObject(35, 0);
+        SetLight(-2, 0, 0, 0, 0, 0, 0, 0, 0);
+        return ReadPixel(400, 300);
+    };
+    const Rgba before = draw();
+    EXPECT_GT(before.g, 200);
+    StopRuntime();
+    ASSERT_TRUE(StartGlRuntime());
+    SetViewport(0, 0, 0, 0);
+    EXPECT_EQ(draw(), before);
+}
