@@ -321,7 +321,25 @@ void OpenGLLumenor::DrawArrays(MeshObject& model, const UploadKey& key, bool sha
     const bool colours = model.hasColours && !shaded;
     if (colours) {
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(3, GL_FLOAT, stride, Field(base, offsetof(MeshVertex, red)));
+        const float alpha = float(GetDrawAlpha());
+        if (alpha < 1.0f) {
+            // Vertex colours replace the current colour, which carries the draw alpha:
+            // carry it over, as the current colour would (red, green, blue and alpha).
+            faded_.resize(model.drawList.size() * 4);
+            for (size_t k = 0; k < model.drawList.size(); ++k) {
+                const MeshVertex& m = model.drawList[k];
+                float* c = &faded_[k * 4];
+                c[0] = m.red * alpha;
+                c[1] = m.green * alpha;
+                c[2] = m.blue * alpha;
+                c[3] = alpha;
+            }
+            if (vboAvailable_) e.bindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+            glColorPointer(4, GL_FLOAT, 0, faded_.data());
+            if (vboAvailable_) e.bindBuffer(GL_ARRAY_BUFFER_ARB, model.buffers[0]);
+        } else {
+            glColorPointer(3, GL_FLOAT, stride, Field(base, offsetof(MeshVertex, red)));
+        }
     }
     if (shaded) {
         e.clientActiveTexture(GL_TEXTURE1_ARB);

@@ -12,6 +12,7 @@
 
 #include <cstdint>         // Required for: uint32_t
 #include <unordered_map>   // Required for: std::unordered_map
+#include <vector>          // Required for: std::vector
 
 #include "runtime/frame/strvalue.h"     // Required for: StrValue
 #include "runtime/gfx3d/lumenor3d.h"    // Required for: Lumenor3D
@@ -76,4 +77,5 @@ private:
     bool lightOn_[8] = {};
     int texture_[2] = {-1, -1};
     std::unordered_map<const MeshObject*, UploadKey> uploaded_;
+    std::vector<float> faded_;   // vertex colours with the draw alpha applied
 };

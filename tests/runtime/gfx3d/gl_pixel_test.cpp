@@ -262,3 +262,22 @@ TEST_F(GlPixelTest, ModelsDrawAgainAfterTheGraphicsContextIsRestarted) {
     SetViewport(0, 0, 0, 0);
     EXPECT_EQ(draw(), before);
 }
+
+TEST_F(GlPixelTest, ColouredModelsKeepTheDrawAlpha) {
+    Load(Rectangle(-1, -1, 1, 1, "255 0 0"), 36);
+    Make3D(1, 1000, 45);
+    SetCamera(0, 0, 10, 0, 0, 0);
+    SetTexture(-1, -1);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SetAlphaMode(-0.5);
+    DrawObject(36, 0);
+    SetAlphaMode(0);
+    // As for every primitive, colours are scaled by the alpha and then blended by it.
+    const Rgba c = ReadPixel(400, 300);
+    EXPECT_NEAR(c.r, 64, 3);
+    EXPECT_NEAR(c.b, 128, 3);
+    ClearDepth();
+    DrawObject(36, 0);
+    EXPECT_EQ(ReadPixel(400, 300), (Rgba{255, 0, 0, 255}));
+}
