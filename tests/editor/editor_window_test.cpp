@@ -152,7 +152,9 @@ TEST_F(EditorWindowTest, SaveClickedWithTheRealPointerRewritesTheLevelAndShowsTh
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_EQ(pid_, -1) << "Escape ended the program";
-    if (pid_ == -1) EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    if (pid_ == -1) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }
 
 }  // namespace
