@@ -10,6 +10,7 @@
 #include "game/drawlevel.h"
 #include "runtime/gfx3d/engine.h"
 #include "tests/editor/level_media.h"
+#include "tests/game/game_support.h"
 #include "tests/support/ends_program.h"
 
 namespace {
@@ -28,29 +29,24 @@ public:
 
     Recorder() { SetLevelPainter(this); }
     ~Recorder() override { SetLevelPainter(nullptr); }
+    void Add(const char* name, V args, std::string text = "") { calls.push_back({name, std::move(args), text}); }
     void SetLight(Number n, Number c, Number x, Number y, Number z, Number dx, Number dy, Number dz,
-                  Number cut) override {
-        calls.push_back({"SetLight", {n, c, x, y, z, dx, dy, dz, cut}, ""});
-    }
-    void SetCullMode(Number m) override { calls.push_back({"SetCullMode", {m}, ""}); }
-    void SetAlphaMode(Number a) override { calls.push_back({"SetAlphaMode", {a}, ""}); }
-    void SetTexture(Number s, Number s2) override { calls.push_back({"SetTexture", {s, s2}, ""}); }
-    void SetMovement(Number x, Number y, Number z) override { calls.push_back({"SetMovement", {x, y, z}, ""}); }
-    void AddRotation(Number a, Number x, Number y, Number z) override {
-        calls.push_back({"AddRotation", {a, x, y, z}, ""});
-    }
+                  Number cut) override { Add("SetLight", {n, c, x, y, z, dx, dy, dz, cut}); }
+    void SetCullMode(Number m) override { Add("SetCullMode", {m}); }
+    void SetAlphaMode(Number a) override { Add("SetAlphaMode", {a}); }
+    void SetTexture(Number s, Number s2) override { Add("SetTexture", {s, s2}); }
+    void SetMovement(Number x, Number y, Number z) override { Add("SetMovement", {x, y, z}); }
+    void AddRotation(Number a, Number x, Number y, Number z) override { Add("AddRotation", {a, x, y, z}); }
     void DrawAnimation(Number s, Number f, Number t, Number k, Number l) override {
-        calls.push_back({"DrawAnimation", {s, f, t, k, l}, ""});
+        Add("DrawAnimation", {s, f, t, k, l});
     }
-    void DrawObject(Number s, Number f) override { calls.push_back({"DrawObject", {s, f}, ""}); }
+    void DrawObject(Number s, Number f) override { Add("DrawObject", {s, f}); }
     void DrawSprite3D(Number s, Number x, Number y, Number z, Number size) override {
-        calls.push_back({"DrawSprite3D", {s, x, y, z, size}, ""});
+        Add("DrawSprite3D", {s, x, y, z, size});
     }
-    void Print3D(const StrValue& t, Number x, Number y, Number z) override {
-        calls.push_back({"Print3D", {x, y, z}, t.Std()});
-    }
+    void Print3D(const StrValue& t, Number x, Number y, Number z) override { Add("Print3D", {x, y, z}, t.Std()); }
     void DrawLine3D(Number x1, Number y1, Number z1, Number x2, Number y2, Number z2, Number c, Number w) override {
-        calls.push_back({"DrawLine3D", {x1, y1, z1, x2, y2, z2, c, w}, ""});
+        Add("DrawLine3D", {x1, y1, z1, x2, y2, z2, c, w});
     }
 
     std::vector<size_t> Find(const std::string& name) const {
@@ -124,21 +120,11 @@ protected:
     }
 
     static void AddActor(Number model, Number x, Number y, Number z, Number blink = 0) {
-        const Number a = ActorCount();
-        ActorProps.Redim(a + 1, kActorPropsColumns);
-        ActorPos.Redim(a + 1, kActorPosColumns);
-        ActorState.Redim(a + 1, kActorStateColumns);
+        const int a = game_test::AddActor(x, y, z);
         ActorProps(a, 0) = model;
-        ActorProps(a, 1) = -1;
-        ActorProps(a, 5) = -1;
         ActorProps(a, 6) = blink;
-        for (int k = 0; k < 3; ++k) ActorPos(a, k) = V{x, y, z}[size_t(k)];
     }
-    static void AddItem(Number kind, Number x, Number y, Number z) {
-        const Number s = SpecialCount();
-        SpecialItems.Redim(s + 1, kSpecialColumns);
-        for (int k = 0; k < 4; ++k) SpecialItems(s, k) = V{x, y, z, kind}[size_t(k)];
-    }
+    static void AddItem(Number kind, Number x, Number y, Number z) { game_test::AddItem(x, y, z, kind, 0); }
 
     // Any array error becomes a test failure instead of ending the test program.
     CatchProgramEnd guard;

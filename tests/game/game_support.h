@@ -2,6 +2,8 @@
 // into model slots, and a fixture on the headless runtime with an empty level.
 #pragma once
 
+#include <array>
+#include <cmath>
 #include <initializer_list>
 #include <vector>
 
@@ -83,6 +85,16 @@ inline int AddPath(std::initializer_list<std::vector<double>> points) {
     return p;
 }
 
+using P3 = std::array<Number, 3>;
+
+// The first three numbers rounded to 1e-9, to compare computed places exactly.
+template <class A>
+P3 Round3(const A& a) {
+    P3 r{};
+    for (size_t k = 0; k < 3; ++k) r[k] = std::round(a[k] * 1e9) / 1e9;
+    return r;
+}
+
 // Model slots the tests use.
 constexpr int kGroundSlot = 1;
 constexpr int kWallSlot = 2;
@@ -114,6 +126,8 @@ protected:
         run.frameFactor = frameFactor;
         return run;
     }
+    static P3 Pos() { return {ActorPos(0, 0), ActorPos(0, 1), ActorPos(0, 2)}; }
+    static P3 Vel() { return {ActorState(0, 0), ActorState(0, 1), ActorState(0, 2)}; }
     Number& X() { return ActorPos(0, 0); }
     Number& Y() { return ActorPos(0, 1); }
     Number& Z() { return ActorPos(0, 2); }

@@ -2,6 +2,8 @@
 // scripted keys, and the camera and HUD on their own.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "game/path.h"
 #include "game/playlevel.h"
 #include "runtime/frame/frame.h"
@@ -32,7 +34,7 @@ protected:
     }
 };
 
-TEST_F(PlayLevelTest, EEndsTheRunOnlyWhenStartedFromTheEditor) {
+TEST_F(PlayLevelTest, EEndsTheRunOnlyFromTheEditorAndRunningOutOfLivesEndsItAtTheCheckpoint) {
     AddGround();
     AddActor(0, 0.1, 0);
     const int start = platform().PollCount();
@@ -48,13 +50,8 @@ TEST_F(PlayLevelTest, EEndsTheRunOnlyWhenStartedFromTheEditor) {
     platform().Then([](HeadlessPlatform& p) { p.PressKey(kKeyE); });
     ASSERT_TRUE(Play(0));
     // Toxic ground costs a life every frame: lives 3, 2, 1, 0, then the run ends in the
-    // fourth frame, before its flip.
+    // fourth frame, before its flip, with the player back at the checkpoint.
     EXPECT_EQ(platform().PollCount() - before, 3);
-}
-
-TEST_F(PlayLevelTest, RunningOutOfLivesEndsTheRunAtTheCheckpoint) {
-    StandOnToxicGround();
-    ASSERT_TRUE(Play(1));
     EXPECT_EQ(X(), 0);
     EXPECT_EQ(Z(), 0);
 }
@@ -92,16 +89,12 @@ TEST_F(PlayLevelTest, TheCameraMovesAFifthOfTheWayAtTwentyFramesPerSecond) {
     run.cameraGoal = {30, 20, 10, 0};
     UpdateGameCamera(run);
     // The open view: the goal direction at 0.9 of the goal distance.
-    EXPECT_NEAR(run.camera[0], 6, 1e-9);
-    EXPECT_NEAR(run.camera[1], 4, 1e-9);
-    EXPECT_NEAR(run.camera[2], 1.8, 1e-9);
+    EXPECT_EQ(Round3(run.camera), (P3{6, 4, 1.8}));
 
     // A frame shorter than 35 ms jumps to the candidate at once.
     run.frameFactor = 34.0 / 700;
     UpdateGameCamera(run);
-    EXPECT_NEAR(run.camera[0], 30, 1e-9);
-    EXPECT_NEAR(run.camera[1], 20, 1e-9);
-    EXPECT_NEAR(run.camera[2], 9, 1e-9);
+    EXPECT_EQ(Round3(run.camera), (P3{30, 20, 9}));
 }
 
 TEST_F(PlayLevelTest, LeftShiftSwingsTheCameraBehindThePlayerTheShortWayRound) {
@@ -122,17 +115,14 @@ TEST_F(PlayLevelTest, TheCameraLineOfSightStopsAtSolidObjectsOnly) {
     AddObject(kWallSlot, -1, 0, 0, -1, 0, 0, 0, 0);
     GameRun run = Run();
     run.cameraGoal = {0, 0, 10, 0};
-    CameraCandidate c;
-    ProbeCamera(run, 0, 0, c);
-    EXPECT_NEAR(c.distance, 0.9 * 5, 1e-6);
-    EXPECT_NEAR(c.error, 5, 1e-6);
-
-    // A see-through wall does not block the view.
-    ObjProps(0, 2) = -0.5;
-    CameraCandidate open;
-    ProbeCamera(run, 0, 0, open);
-    EXPECT_NEAR(open.distance, 9, 1e-9);
-    EXPECT_NEAR(open.error, 0, 1e-9);
+    // Distance and error of the view past the wall, then with a see-through wall.
+    for (const auto& [alpha, distance, error] : {std::tuple{0.0, 0.9 * 5, 5.0}, {-0.5, 9.0, 0.0}}) {
+        ObjProps(0, 2) = alpha;
+        CameraCandidate c;
+        ProbeCamera(run, 0, 0, c);
+        EXPECT_NEAR(c.distance, distance, 1e-6) << alpha;
+        EXPECT_NEAR(c.error, error, 1e-6) << alpha;
+    }
 }
 
 TEST_F(PlayLevelTest, RightAltStepsTheDistancePresetEveryFrame) {
@@ -143,8 +133,7 @@ TEST_F(PlayLevelTest, RightAltStepsTheDistancePresetEveryFrame) {
     const Number expected[4][2] = {{30, 25}, {50, 12}, {10, 45}, {30, 25}};
     for (const auto& e : expected) {
         UpdateGame(run);
-        EXPECT_EQ(run.cameraGoal[2], e[0]);
-        EXPECT_EQ(run.cameraGoal[1], e[1]);
+        EXPECT_EQ((std::array{run.cameraGoal[2], run.cameraGoal[1]}), (std::array{e[0], e[1]}));
     }
     platform().ReleaseKey(kKeyRAlt);
     platform().PressKey(kKeyPeriod);
@@ -161,12 +150,10 @@ TEST_F(PlayLevelTest, HudTextsTellTheRunState) {
     run.onGround = 1;
     run.cameraGoal = {12.5, 25, 30, 0};
     run.camera = {3, -4.4, 9};
-    std::vector<StrValue> lines = HudLines(run);
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0].Std(), "Invul: 4.0 Energy: 100 Lives: 3");
-    EXPECT_EQ(lines[1].Std(), "c_fix:0.20 OG:1");
-    EXPECT_EQ(lines[2].Std(), "c0:12.5 c1: 25 c2:30");
-    EXPECT_EQ(lines[3].Std(), "c0:3.0 c1: -4 c2:9");
+    std::vector<std::string> lines;
+    for (const StrValue& line : HudLines(run)) lines.push_back(line.Std());
+    EXPECT_EQ(lines, (std::vector<std::string>{"Invul: 4.0 Energy: 100 Lives: 3", "c_fix:0.20 OG:1",
+                                               "c0:12.5 c1: 25 c2:30", "c0:3.0 c1: -4 c2:9"}));
 
     // The protection counts down in whole seconds and stops at 0.
     platform().AdvanceClock(1500);

@@ -29,9 +29,7 @@ TEST_F(RulesTest, ToxicGroundCostsALifeEvenWhenProtectedAndWithAnEnemyTouching) 
     ApplyContactDamage(run);
     EXPECT_EQ(run.lives, 2);
     EXPECT_EQ(run.energy, 100);
-    EXPECT_EQ(X(), 5);
-    EXPECT_EQ(Y(), 1);
-    EXPECT_EQ(Z(), 5);
+    EXPECT_EQ(Pos(), (P3{5, 1, 5})) << "back at the checkpoint";
     EXPECT_EQ(ActorState(0, 0), 2) << "the velocity is kept";
     EXPECT_TRUE(IsProtected(run)) << "the new life starts protected";
 }
@@ -41,18 +39,12 @@ TEST_F(RulesTest, AFreshRunIsProtectedForFourSecondsAgainstEnemies) {
     AddActor(0.5, 0, 0.5, kBehaviourEnemy);
     GameRun run = Run();
     EXPECT_EQ(ContactDamage(0), kEnemyDamage);
-    ApplyContactDamage(run);
-    EXPECT_EQ(run.energy, 100);
-    Wait(3999);
-    ApplyContactDamage(run);
-    EXPECT_EQ(run.energy, 100);
-    Wait(2);
-    ApplyContactDamage(run);
-    EXPECT_EQ(run.energy, 90);
-    // The hit protects again for 4 s.
-    Wait(1000);
-    ApplyContactDamage(run);
-    EXPECT_EQ(run.energy, 90);
+    // Waits and the energy after each: the hit at 4001 ms protects again for 4 s.
+    for (const auto& [wait, energy] : {std::pair{0, 100}, {3999, 100}, {2, 90}, {1000, 90}}) {
+        Wait(wait);
+        ApplyContactDamage(run);
+        EXPECT_EQ(run.energy, energy) << wait;
+    }
     // An enemy farther than 2 units from the player's centre does nothing.
     ActorPos(1, 1) = 4;
     EXPECT_EQ(ContactDamage(0), 0);
@@ -141,9 +133,7 @@ TEST_F(RulesTest, AShotAtAngleZeroFliesLevelAndDropsByGTimesTSquared) {
     Wait(1000);
     UpdateShots(shots);
     ASSERT_EQ(shots.size(), 1u);
-    EXPECT_NEAR(shots[0].x, 3, 1e-9) << "1 unit per second";
-    EXPECT_NEAR(shots[0].y, 10 - 9.81, 1e-9);
-    EXPECT_NEAR(shots[0].z, 3, 1e-9);
+    EXPECT_EQ(Round3(P3{shots[0].x, shots[0].y, shots[0].z}), Round3(P3{3, 10 - 9.81, 3})) << "1 unit per second";
     Wait(3001);
     UpdateShots(shots);
     EXPECT_TRUE(shots.empty()) << "gone after 4 s";
