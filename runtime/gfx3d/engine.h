@@ -76,7 +76,7 @@ void SetCullMode(Number mode);
 // n < 0 (mode 1 for -1, mode 2 otherwise; enabled while cutoff is not 0).
 void SetLight(Number n, Number colour, Number x, Number y, Number z, Number dx, Number dy, Number dz,
               Number cutoff);
-// A sprite as a square facing the viewer, centred at a 3D point.
+// A sprite facing the viewer, centred at a 3D point; each picture pixel spans size / 2 units.
 void DrawSprite3D(Number sprite, Number x, Number y, Number z, Number size);
 // Text in the current font at the screen position of a 3D point.
 void Print3D(const StrValue& text, Number x, Number y, Number z);

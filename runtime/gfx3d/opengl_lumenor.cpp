@@ -475,8 +475,10 @@ void OpenGLLumenor::DrawSprite3D(int sprite, double x, double y, double z, doubl
     const float u1 = tw > 0 ? float(iw / tw) : 1.0f, v1 = th > 0 ? float(ih / th) : 1.0f;
     // The camera's right and up vectors are the first two rows of the view rotation.
     const double* v = ViewMatrix().m;
-    const double h = size / 2;
-    const double r[3] = {v[0] * h, v[4] * h, v[8] * h}, u[3] = {v[1] * h, v[5] * h, v[9] * h};
+    // Size scales the picture: each pixel spans size / 2 world units, so a 32-pixel item
+    // drawn at 0.1 stands 1.6 units high. A slot without a picture draws a square of side size.
+    const double hx = iw > 0 ? size * iw / 4 : size / 2, hy = ih > 0 ? size * ih / 4 : size / 2;
+    const double r[3] = {v[0] * hx, v[4] * hx, v[8] * hx}, u[3] = {v[1] * hy, v[5] * hy, v[9] * hy};
     const int cull = CullMode();
     SetCullMode(-1);
     BindSpriteTexture(sprite, -1, kModelTextureVariant);

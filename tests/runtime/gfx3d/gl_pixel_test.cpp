@@ -191,7 +191,7 @@ TEST_F(GlPixelTest, LinesDotsAndSpritesDrawInWorldSpace) {
     const std::string bmp = ScratchPath("white.bmp");
     WriteBytes(bmp, SolidBmp(8, 8, 255, 255, 255));
     LoadSprite(bmp, 21);
-    DrawSprite3D(21, -2, -2, 0, 1);
+    DrawSprite3D(21, -2, -2, 0, 0.25);   // 8 pixels at 0.25 span one unit
     EXPECT_EQ(ReadPixel(ScreenX(-2), ScreenY(-2)), (Rgba{255, 255, 255, 255}));
     EXPECT_TRUE(IsBackground(ReadPixel(ScreenX(-2.7), ScreenY(-2))));
     double x, y, z;
