@@ -1,7 +1,18 @@
 // The dialog window: dragging, scaling, scrolling its content, and stacked dialogs.
 #include "gui_fixture.h"
 
-using DialogTest = GuiTest;
+class DialogTest : public GuiTest {
+protected:
+    // A dialog 100 pixels high holding twelve rows of one button each, drawn once.
+    void TwelveRows() {
+        DialogInit(0, 0, 200, 100);
+        for (int i = 0; i < 12; ++i) {
+            AddButton("bt_"_s + i, "Row", 0, 0);
+            AddSpacer(10000, 0);
+        }
+        gui().Step();
+    }
+};
 
 TEST_F(DialogTest, TitleBarDragMovesTheDialogAndStopsAtTheScreenEdge) {
     DialogInit(50, 100, 200, 100);
@@ -30,12 +41,7 @@ TEST_F(DialogTest, SizeGripScalesTheDialogAndNeverBelowZero) {
 }
 
 TEST_F(DialogTest, ContentTallerThanTheBodyScrollsByTwoLinesPerStep) {
-    DialogInit(0, 0, 200, 100);
-    for (int i = 0; i < 12; ++i) {
-        AddButton("bt_"_s + i, "Row", 0, 0);
-        AddSpacer(10000, 0);
-    }
-    gui().Step();
+    TwelveRows();
     EXPECT_EQ(GetPropNum("SCROLLMAX"), 0) << "known only from the previous frame's content";
     const Number firstY = CellOf("bt_5").y;
     gui().Step();
@@ -53,12 +59,7 @@ TEST_F(DialogTest, ContentTallerThanTheBodyScrollsByTwoLinesPerStep) {
 }
 
 TEST_F(DialogTest, ScrollPositionComesBackWhenTheContentShrinks) {
-    DialogInit(0, 0, 200, 100);
-    for (int i = 0; i < 12; ++i) {
-        AddButton("bt_"_s + i, "Row", 0, 0);
-        AddSpacer(10000, 0);
-    }
-    gui().Step();
+    TwelveRows();
     gui().Step();
     gui().ScrollDown("", 4).Run();
     ASSERT_EQ(GetPropNum("SCROLL"), 4);

@@ -25,19 +25,13 @@ TEST_F(MessageBoxTest, OkReturnsOneAndTheDialogBelowGetsItsTableBack) {
     const Number rows = PropertyRowCount();
     const StrValue below = GetProp("bt_saveTEXT");
 
-    Number x = 0, y = 0, w = 0, h = 0;
+    std::vector<Number> box;
     gui().Do([&](HeadlessPlatform&) {
-        x = GetPropNum("XPOS");
-        y = GetPropNum("YPOS");
-        w = GetPropNum("WIDTH");
-        h = GetPropNum("HEIGHT");
+        for (const char* key : {"XPOS", "YPOS", "WIDTH", "HEIGHT"}) box.push_back(GetPropNum(key));
     });
     gui().Click("bt_yes");
     EXPECT_EQ(MessageBox("Saved successfully.", 0), 1);
-    EXPECT_EQ(x, (800 - 148) / 2);
-    EXPECT_EQ(y, 150);
-    EXPECT_EQ(w, 148);
-    EXPECT_EQ(h, 150);
+    EXPECT_EQ(box, (std::vector<Number>{(800 - 148) / 2, 150, 148, 150})) << "centred";
     EXPECT_EQ(DialogStackDepth(), 1);
     EXPECT_EQ(PropertyRowCount(), rows);
     EXPECT_EQ(GetProp("bt_saveTEXT").Std(), below.Std());

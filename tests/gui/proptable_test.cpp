@@ -1,5 +1,6 @@
 // The property table, its stack and the dialog lifecycle around them.
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -35,12 +36,10 @@ TEST_F(PropertyTableTest, UnsetKeysReadEmptyAndZeroAndSettingTwiceKeepsOneRow) {
 
 TEST_F(PropertyTableTest, GetItemPicksTheIndexedItemAndNothingOutsideTheList) {
     SetProp("ls_animTEXT", "stand|walk|jump");
-    EXPECT_EQ(GetItem("ls_anim", 0).Std(), "stand");
-    EXPECT_EQ(GetItem("ls_anim", 1).Std(), "walk");
-    EXPECT_EQ(GetItem("ls_anim", 3).Std(), "");
     // A negative index names no item; it must not fault the program.
-    EXPECT_EQ(GetItem("ls_anim", -1).Std(), "");
-    EXPECT_EQ(GetItem("ls_none", 0).Std(), "");
+    for (const auto& [id, n, item] : {std::tuple{"ls_anim", 0, "stand"}, {"ls_anim", 1, "walk"}, {"ls_anim", 3, ""},
+                                      {"ls_anim", -1, ""}, {"ls_none", 0, ""}})
+        EXPECT_EQ(GetItem(id, n).Std(), item) << id << " " << n;
 }
 
 TEST_F(PropertyTableTest, DialogResetKeepsOnlyGeometryAndDefaultColours) {
@@ -48,17 +47,11 @@ TEST_F(PropertyTableTest, DialogResetKeepsOnlyGeometryAndDefaultColours) {
     AddButton("bt_ok", "OK", 0, 0);
     SetProp("TEXT", "Title");
     DialogReset();
-    const Rows rows = Snapshot();
-    ASSERT_EQ(rows.size(), 8u);
-    EXPECT_EQ(GetPropNum("COL_BRIGHT"), 16773360);
-    EXPECT_EQ(GetPropNum("COL_NORM"), 9470080);
-    EXPECT_EQ(GetPropNum("COL_HOVER_BRIGHT"), 16769168);
-    EXPECT_EQ(GetPropNum("COL_HOVER_NORM"), 16744496);
-    EXPECT_EQ(GetPropNum("XPOS"), 10);
-    EXPECT_EQ(GetPropNum("YPOS"), 20);
-    EXPECT_EQ(GetPropNum("WIDTH"), 300);
-    EXPECT_EQ(GetPropNum("HEIGHT"), 200);
-    EXPECT_EQ(GetPropNum("COUNT"), 0);
+    ASSERT_EQ(Snapshot().size(), 8u);
+    for (const auto& [key, value] : {std::pair{"COL_BRIGHT", 16773360}, {"COL_NORM", 9470080},
+                                     {"COL_HOVER_BRIGHT", 16769168}, {"COL_HOVER_NORM", 16744496}, {"XPOS", 10},
+                                     {"YPOS", 20}, {"WIDTH", 300}, {"HEIGHT", 200}, {"COUNT", 0}})
+        EXPECT_EQ(GetPropNum(key), value) << key;
 }
 
 TEST_F(PropertyTableTest, StackedDialogsBringBackTheTableBelowUnchanged) {
@@ -97,11 +90,9 @@ TEST_F(PropertyTableTest, ConstructorsAppendToTheWidgetOrderAndNameEmptyIds) {
     NewWidget("", "Hello", 0, 0);
     AddSpacer(10000, 0);
     AddButton("bt_ok", "OK", 0, 0);
-    EXPECT_EQ(GetPropNum("COUNT"), 3);
-    EXPECT_EQ(GetProp("ID1").Std(), "ID_STATIC_1");
-    EXPECT_EQ(GetProp("ID2").Std(), "ID_SPACER_1");
-    EXPECT_EQ(GetProp("ID3").Std(), "bt_ok");
-    EXPECT_EQ(GetProp("ID_STATIC_1TYPE").Std(), "WIDGET");
+    for (const auto& [key, value] : {std::pair{"COUNT", "3"}, {"ID1", "ID_STATIC_1"}, {"ID2", "ID_SPACER_1"},
+                                     {"ID3", "bt_ok"}, {"ID_STATIC_1TYPE", "WIDGET"}})
+        EXPECT_EQ(GetProp(key).Std(), value) << key;
     EXPECT_EQ(GetPropNum("ID_STATIC_1WIDTH"), 6 * kFx);
     EXPECT_EQ(GetPropNum("ID_SPACER_1HEIGHT"), 0);
     EXPECT_EQ(GetPropNum("bt_okWIDTH"), 3 * kFx);

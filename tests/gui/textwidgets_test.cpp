@@ -1,4 +1,5 @@
 // Text fields, lists, the file widget, TextBlock and the item edits.
+#include <tuple>
 #include <vector>
 
 #include "gui_fixture.h"
@@ -183,12 +184,12 @@ TEST_F(ListTest, AddItemAndDeleteItemRebuildTheItemsAndKeepTheSelection) {
     AddItem("ls_a", "", 0);
     AddItem("ls_a", "z", 99);
     EXPECT_EQ(GetProp("ls_aTEXT").Std(), "<null>|a|b|c|z");
-    DeleteItem("ls_a", 1);
-    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "<null>|b|c|z");
-    EXPECT_EQ(GetPropNum("ls_aCOUNT"), 4);
-    DeleteItem("ls_a", -1);
-    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "");
-    EXPECT_EQ(GetPropNum("ls_aCOUNT"), 0);
+    // Deleting item 1, then all items (-1).
+    for (const auto& [n, text, count] : {std::tuple{1, "<null>|b|c|z", 4}, {-1, "", 0}}) {
+        DeleteItem("ls_a", n);
+        EXPECT_EQ(GetProp("ls_aTEXT").Std(), text);
+        EXPECT_EQ(GetPropNum("ls_aCOUNT"), count);
+    }
     EXPECT_EQ(GetPropNum("ls_aSELECT"), -1) << "no item left to be selected";
 
     AddRadio("ra_kind", "x|y", 0);
@@ -200,14 +201,11 @@ TEST_F(ListTest, AddItemAndDeleteItemRebuildTheItemsAndKeepTheSelection) {
 
 TEST_F(ListTest, TextBlockWrapsWordsAndFindsTheCharacterAtAPoint) {
     SetProp("stTEXT", "aaa bbb ccc");
-    EXPECT_EQ(TextBlock("st", 0, 0, 50, 0, 0), 2 * kFy);
-    EXPECT_EQ(TextBlock("st", 0, 0, 30, 0, 0), 3 * kFy);
-    EXPECT_EQ(TextBlock("st", 0, 0, 1000, 0, 0), kFy);
-    // At width 30 the lines are "aaa ", "bbb ", "ccc ".
-    EXPECT_EQ(TextBlock("st", 0, 0, 30, 0, 1), 0);
-    EXPECT_EQ(TextBlock("st", 10, 12, 30, 0, 1), 4);
-    EXPECT_EQ(TextBlock("st", 20, 12, 30, 0, 1), 6);
-    EXPECT_EQ(TextBlock("st", 500, 500, 30, 0, 1), 12) << "past the end: the length + 1";
+    for (const auto& [width, lines] : {std::pair{50, 2}, {30, 3}, {1000, 1}})
+        EXPECT_EQ(TextBlock("st", 0, 0, width, 0, 0), lines * kFy) << width;
+    // At width 30 the lines are "aaa ", "bbb ", "ccc "; past the end: the length + 1.
+    for (const auto& [x, y, at] : {std::tuple{0, 0, 0}, {10, 12, 4}, {20, 12, 6}, {500, 500, 12}})
+        EXPECT_EQ(TextBlock("st", x, y, 30, 0, 1), at) << x << "," << y;
     SetProp("stTEXT", "ab\ncd");
     EXPECT_EQ(TextBlock("st", 0, 0, 1000, 0, 0), 2 * kFy);
 }
