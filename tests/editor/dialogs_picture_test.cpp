@@ -32,6 +32,7 @@
 #include "runtime/gfx3d/engine.h"
 #include "runtime/platform/platform.h"
 #include "tests/editor/level_media.h"
+#include "tests/support/scripted_sdl.h"
 #include "tests/support/gui_driver.h"
 #include "tools/demo.h"
 
@@ -85,9 +86,12 @@ bool WritePng(const std::string& path, const Picture& pic) {
 // The SDL platform with scripted input: the pointer rests in the top right corner, no
 // key is down; once armed, the back buffer is kept at the third drawn frame and OK is
 // clicked over the frames after it.
-class ScriptedSdl : public Platform {
+class ScriptedSdl : public ScriptedSdlBase {
 public:
-    explicit ScriptedSdl(Platform& inner) : in_(inner) {}
+    explicit ScriptedSdl(Platform& inner) : ScriptedSdlBase(inner) {
+        pointerX_ = 790;
+        pointerY_ = 10;
+    }
 
     void Arm() {
         armed_ = true;
@@ -101,50 +105,6 @@ public:
     }
     void Disarm() { armed_ = false; }
     Picture picture;
-
-    bool OpenWindow(const WindowRequest& r) override { return in_.OpenWindow(r); }
-    void CloseWindow() override { in_.CloseWindow(); }
-    bool HasGLContext() const override { return in_.HasGLContext(); }
-    void SetWindowTitle(const std::string& t) override { in_.SetWindowTitle(t); }
-    std::string WindowTitle() const override { return in_.WindowTitle(); }
-    void ShowWindow(bool v) override { in_.ShowWindow(v); }
-    bool EnterFullscreen(int w, int h) override { return in_.EnterFullscreen(w, h); }
-    void EnterWindowed(int w, int h) override { in_.EnterWindowed(w, h); }
-    void GetDesktopSize(int& w, int& h) const override { in_.GetDesktopSize(w, h); }
-    void GetClientSize(int& w, int& h) const override { in_.GetClientSize(w, h); }
-    void SwapBuffers() override { in_.SwapBuffers(); }
-    void* GetGLProcAddress(const char* name) override { return in_.GetGLProcAddress(name); }
-    bool IsSoftwareRenderer() override { return in_.IsSoftwareRenderer(); }
-    void ShowMessageBox(const std::string& t, const std::string& x) override { in_.ShowMessageBox(t, x); }
-    void PumpEvents() override { in_.PumpEvents(); }
-    void SetWindowEventHandler(std::function<void(WindowEvent)> h) override { in_.SetWindowEventHandler(h); }
-    bool KeyDown(int) const override { return false; }
-    bool KeyWasDown(int) const override { return false; }
-    bool NextKeyPress(KeyPress&) override { return false; }
-    void GetPointer(int& x, int& y) const override {
-        x = pointerX_;
-        y = pointerY_;
-    }
-    void TakeMotion(int& dx, int& dy, int& wheel) override {
-        int ignored[3];
-        in_.TakeMotion(ignored[0], ignored[1], ignored[2]);
-        dx = dy = wheel = 0;
-    }
-    int MouseButtons() const override { return buttons_; }
-    void WarpPointer(int, int) override {}
-    bool SetRelativeMouse(bool) override { return false; }
-    void ShowCursor(bool v) override { in_.ShowCursor(v); }
-    bool InitDevices() override { return in_.InitDevices(); }
-    void CloseDevices() override { in_.CloseDevices(); }
-    int JoystickCount() const override { return 0; }
-    std::string JoystickName(int) const override { return ""; }
-    bool ReadJoystick(int, JoystickReading&) override { return false; }
-    bool HasRumble(int) const override { return false; }
-    bool Rumble(int, double, double, double) override { return false; }
-    double NowMs() override { return in_.NowMs(); }
-    void SleepMs(double ms) override { in_.SleepMs(ms); }
-    void SpinPause() override { in_.SpinPause(); }
-    std::string ProgramDirectory() const override { return in_.ProgramDirectory(); }
 
     void PollInput() override {
         in_.PollInput();
@@ -181,12 +141,9 @@ private:
         }
     }
 
-    Platform& in_;
     bool armed_ = false;
     Number startFrame_ = 0, lastFrame_ = 0;
     int step_ = 0;
-    int pointerX_ = 790, pointerY_ = 10;
-    int buttons_ = 0;
 };
 
 // What the editor's start-up gives the dialogs: fonts, the level, the game's media.

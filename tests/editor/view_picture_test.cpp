@@ -26,6 +26,7 @@
 #include "runtime/gfx3d/engine.h"
 #include "runtime/platform/platform.h"
 #include "tests/editor/level_media.h"
+#include "tests/support/scripted_sdl.h"
 #include "tests/support/gui_driver.h"
 #include "tools/demo.h"
 
@@ -75,57 +76,16 @@ bool ReadPpm(const std::string& path, Rgb8& p) {
 
 // The SDL platform with scripted input: the pointer rests at a fixed point, no key is
 // down, and after `captureAt` frame polls the back buffer is kept and OK is clicked.
-class ScriptedSdl : public Platform {
+class ScriptedSdl : public ScriptedSdlBase {
 public:
-    explicit ScriptedSdl(Platform& inner) : in_(inner) {}
+    explicit ScriptedSdl(Platform& inner) : ScriptedSdlBase(inner) {
+        pointerX_ = 790;
+        pointerY_ = 10;
+    }
 
     int captureAt = 3;
     bool armed = false;
     Rgb8 picture;
-
-    bool OpenWindow(const WindowRequest& r) override { return in_.OpenWindow(r); }
-    void CloseWindow() override { in_.CloseWindow(); }
-    bool HasGLContext() const override { return in_.HasGLContext(); }
-    void SetWindowTitle(const std::string& t) override { in_.SetWindowTitle(t); }
-    std::string WindowTitle() const override { return in_.WindowTitle(); }
-    void ShowWindow(bool v) override { in_.ShowWindow(v); }
-    bool EnterFullscreen(int w, int h) override { return in_.EnterFullscreen(w, h); }
-    void EnterWindowed(int w, int h) override { in_.EnterWindowed(w, h); }
-    void GetDesktopSize(int& w, int& h) const override { in_.GetDesktopSize(w, h); }
-    void GetClientSize(int& w, int& h) const override { in_.GetClientSize(w, h); }
-    void SwapBuffers() override { in_.SwapBuffers(); }
-    void* GetGLProcAddress(const char* name) override { return in_.GetGLProcAddress(name); }
-    bool IsSoftwareRenderer() override { return in_.IsSoftwareRenderer(); }
-    void ShowMessageBox(const std::string& t, const std::string& x) override { in_.ShowMessageBox(t, x); }
-    void PumpEvents() override { in_.PumpEvents(); }
-    void SetWindowEventHandler(std::function<void(WindowEvent)> h) override { in_.SetWindowEventHandler(h); }
-    bool KeyDown(int) const override { return false; }
-    bool KeyWasDown(int) const override { return false; }
-    bool NextKeyPress(KeyPress&) override { return false; }
-    void GetPointer(int& x, int& y) const override {
-        x = pointerX_;
-        y = pointerY_;
-    }
-    void TakeMotion(int& dx, int& dy, int& wheel) override {
-        int ignored[3];
-        in_.TakeMotion(ignored[0], ignored[1], ignored[2]);
-        dx = dy = wheel = 0;
-    }
-    int MouseButtons() const override { return buttons_; }
-    void WarpPointer(int, int) override {}
-    bool SetRelativeMouse(bool) override { return false; }
-    void ShowCursor(bool v) override { in_.ShowCursor(v); }
-    bool InitDevices() override { return in_.InitDevices(); }
-    void CloseDevices() override { in_.CloseDevices(); }
-    int JoystickCount() const override { return 0; }
-    std::string JoystickName(int) const override { return ""; }
-    bool ReadJoystick(int, JoystickReading&) override { return false; }
-    bool HasRumble(int) const override { return false; }
-    bool Rumble(int, double, double, double) override { return false; }
-    double NowMs() override { return in_.NowMs(); }
-    void SleepMs(double ms) override { in_.SleepMs(ms); }
-    void SpinPause() override { in_.SpinPause(); }
-    std::string ProgramDirectory() const override { return in_.ProgramDirectory(); }
 
     void PollInput() override {
         in_.PollInput();
@@ -159,11 +119,8 @@ private:
         }
     }
 
-    Platform& in_;
     int polls_ = 0;
     // At rest beside the top bar's widgets, away from every view.
-    int pointerX_ = 790, pointerY_ = 10;
-    int buttons_ = 0;
 };
 
 // Loads what the editor's start-up gives the dialog: its fonts, the mouse help picture
