@@ -1,4 +1,5 @@
 // The frame on the headless platform: pacing, quit keys, pause, start-up and modes.
+#include <array>
 #include <cmath>
 #include <fstream>
 
@@ -19,12 +20,10 @@ bool LogHas(const std::vector<std::string>& lines, const std::string& text) {
 }
 
 TEST_F(FrameLoop, FrameLimitOfZeroOrLessGivesTwoMilliseconds) {
-    SetFrameLimit(0);
-    EXPECT_EQ(GetFrameInterval(), 2.0);
-    SetFrameLimit(-5);
-    EXPECT_EQ(GetFrameInterval(), 2.0);
-    SetFrameLimit(NAN);
-    EXPECT_EQ(GetFrameInterval(), 2.0);
+    for (Number limit : {0.0, -5.0, Number(NAN)}) {
+        SetFrameLimit(limit);
+        EXPECT_EQ(GetFrameInterval(), 2.0) << limit;
+    }
     SetFrameLimit(15.9);   // truncated to 15
     EXPECT_NEAR(GetFrameInterval(), 1000.0 / 15, 1e-9);
 }
@@ -150,10 +149,7 @@ TEST_F(DebugFrameLoop, EndProgramWritesTheEndReport) {
     auto it = std::find(lines.begin(), lines.end(), "-End On Line");
     ASSERT_NE(it, lines.end());
     ASSERT_GE(lines.end() - it, 5);
-    EXPECT_EQ(it[1], "8");
-    EXPECT_EQ(it[2], "-1");
-    EXPECT_EQ(it[3], "0");
-    EXPECT_EQ(it[4], "0");
+    EXPECT_EQ(std::vector<std::string>(it + 1, it + 5), (std::vector<std::string>{"8", "-1", "0", "0"}));
 }
 
 TEST(FrameStartUp, DeletesTheOldLogAndRecordsTheProgramDirectory) {
@@ -186,16 +182,14 @@ TEST(FrameStartUp, StartupScreenHookDrawsBeforeTheFirstFlip) {
 
 TEST_F(FrameLoop, ViewportWithoutSizeKeepsItsCornerAndUsesTheDisplay) {
     SetViewport(10, 20, 0, 50);
-    const ViewportRect v = GetViewportRect();
-    EXPECT_EQ(v.x, 10);
-    EXPECT_EQ(v.y, 20);
-    EXPECT_EQ(v.width, 800);
-    EXPECT_EQ(v.height, 600);
+    auto rect = [] {
+        const ViewportRect v = GetViewportRect();
+        return std::array{v.x, v.y, v.width, v.height};
+    };
+    EXPECT_EQ(rect(), (std::array{10, 20, 800, 600}));
     SetViewport(1, 2, 30, 40);
     FlipScreen();
-    const ViewportRect reset = GetViewportRect();
-    EXPECT_EQ(reset.x, 0);
-    EXPECT_EQ(reset.width, 800) << "every flip resets the viewport";
+    EXPECT_EQ(rect(), (std::array{0, 0, 800, 600})) << "every flip resets the viewport";
 }
 
 TEST_F(FrameLoop, FlipHooksRunAtEveryFlipAndReplaceByName) {
@@ -205,8 +199,7 @@ TEST_F(FrameLoop, FlipHooksRunAtEveryFlipAndReplaceByName) {
     AddFlipHook("test.hook", [&] { ++b; });
     FlipScreen();
     AddFlipHook("test.hook", {});
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 1);
+    EXPECT_EQ(std::pair(a, b), std::pair(1, 1)) << "one run each";
 }
 
 TEST_F(FrameLoop, FullscreenFallsBackToWindowedAndSaysSo) {
@@ -232,8 +225,7 @@ TEST_F(FrameLoop, GraphicsAreUnavailableWithoutAContext) {
     EXPECT_FALSE(HasGLExtension("GL_ARB_multitexture"));
     Number w = 0, h = 0;
     GetScreenSize(w, h);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
+    EXPECT_EQ(std::pair(w, h), (std::pair<Number, Number>(800, 600)));
 }
 
 TEST_F(FrameLoop, ARunawayScriptedLoopFailsInsteadOfHanging) {

@@ -1,5 +1,7 @@
 // Input on the headless platform: per-frame mouse motion, keys, characters, joysticks.
+#include <array>
 #include <cmath>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +11,27 @@
 
 namespace {
 
-class Input : public HeadlessTest {};
+class Input : public HeadlessTest {
+protected:
+    // Everything ReadKeyChar gives in this frame.
+    static std::string Typed() {
+        std::string out;
+        for (std::string c = ReadKeyChar().Std(); !c.empty(); c = ReadKeyChar().Std()) out += c;
+        return out;
+    }
+    // The frame polls one WaitForInput takes.
+    int PassesOfWait() {
+        const int polls = platform().PollCount();
+        WaitForInput();
+        return platform().PollCount() - polls;
+    }
+    static std::array<Number, 2> Pointer() {
+        Number x, y, l, r;
+        MouseState(x, y, l, r);
+        return {x, y};
+    }
+};
+using XY = std::array<Number, 2>;
 
 TEST_F(Input, MouseMotionIsMeasuredOncePerFrame) {
     platform().Then([](HeadlessPlatform& p) { p.MovePointerBy(5, -3); });
@@ -26,15 +48,10 @@ TEST_F(Input, MouseMotionIsMeasuredOncePerFrame) {
 
 TEST_F(Input, MouseStateClampsToTheDisplayAndKeepsTheClampedPosition) {
     SetMousePosition(5000, -20);
-    Number x, y, l, r;
-    MouseState(x, y, l, r);
-    EXPECT_EQ(x, 799);
-    EXPECT_EQ(y, 0);
+    EXPECT_EQ(Pointer(), (XY{799, 0}));
     platform().Then([](HeadlessPlatform& p) { p.MovePointerBy(-1, 1); });
     FlipScreen();
-    MouseState(x, y, l, r);
-    EXPECT_EQ(x, 798) << "the clamped position was written back";
-    EXPECT_EQ(y, 1);
+    EXPECT_EQ(Pointer(), (XY{798, 1})) << "the clamped position was written back";
 }
 
 TEST_F(Input, MouseAxisReportsButtonsWheelSignAndNothingElse) {
@@ -43,12 +60,9 @@ TEST_F(Input, MouseAxisReportsButtonsWheelSignAndNothingElse) {
         p.TurnWheel(-3);
     });
     FlipScreen();
-    EXPECT_EQ(MouseAxis(2), -1);
-    EXPECT_EQ(MouseAxis(3), 0);
-    EXPECT_EQ(MouseAxis(4), 1);
-    EXPECT_EQ(MouseAxis(5), 0);
-    EXPECT_EQ(MouseAxis(6), 0);
-    EXPECT_EQ(MouseAxis(-1), 0);
+    // Axis 2 the wheel's sign, 3 to 5 the left, right and middle buttons.
+    for (const auto& [axis, value] : {std::pair{2, -1}, {3, 0}, {4, 1}, {5, 0}, {6, 0}, {-1, 0}})
+        EXPECT_EQ(MouseAxis(axis), value) << axis;
 }
 
 TEST_F(Input, AQuickClickBetweenFramesIsSeenForOneFrame) {
@@ -70,16 +84,11 @@ TEST_F(Input, SystemPointerFollowsTheCursorAndRelativeModeCapturesIt) {
     EXPECT_TRUE(platform().CursorVisible());
     int cx, cy;
     platform().GetPointer(cx, cy);
-    EXPECT_EQ(cx, 300) << "the cursor appears where the runtime's pointer was";
-    EXPECT_EQ(cy, 200);
+    EXPECT_EQ((XY{Number(cx), Number(cy)}), (XY{300, 200})) << "the cursor appears where the runtime's pointer was";
     platform().Then([](HeadlessPlatform& p) { p.MovePointer(310, 190); });
     FlipScreen();
-    Number x, y, l, r;
-    MouseState(x, y, l, r);
-    EXPECT_EQ(x, 310);
-    EXPECT_EQ(y, 190);
-    EXPECT_EQ(MouseAxis(0), 10);
-    EXPECT_EQ(MouseAxis(1), -10);
+    EXPECT_EQ(Pointer(), (XY{310, 190}));
+    EXPECT_EQ((XY{MouseAxis(0), MouseAxis(1)}), (XY{10, -10}));
 
     SetSystemPointer(0);
     EXPECT_TRUE(platform().RelativeMouse());
@@ -89,10 +98,8 @@ TEST_F(Input, KeyStateUsesTheLowEightBitsOfTheCode) {
     AllowEscape(0);
     platform().Then([](HeadlessPlatform& p) { p.PressKey(kKeyEscape); });
     FlipScreen();
-    EXPECT_EQ(KeyState(1), 1);
-    EXPECT_EQ(KeyState(1.9), 1);
-    EXPECT_EQ(KeyState(257), 1);
-    EXPECT_EQ(KeyState(2), 0);
+    for (const auto& [code, down] : {std::pair{1.0, 1}, {1.9, 1}, {257.0, 1}, {2.0, 0}})
+        EXPECT_EQ(KeyState(code), down) << code;
     platform().Then([](HeadlessPlatform& p) { p.ReleaseKey(kKeyEscape); });
     FlipScreen();
     EXPECT_EQ(KeyState(1), 0);
@@ -128,10 +135,7 @@ TEST_F(Input, ReadKeyCharKeepsFastTypingInOrder) {
         p.TypeChar('!');
     });
     FlipScreen();
-    EXPECT_EQ(ReadKeyChar().Std(), "h");
-    EXPECT_EQ(ReadKeyChar().Std(), "i");
-    EXPECT_EQ(ReadKeyChar().Std(), "!");
-    EXPECT_EQ(ReadKeyChar().Std(), "");
+    EXPECT_EQ(Typed(), "hi!");
 }
 
 TEST_F(Input, ShiftTurnsLettersUpperCaseAndLeavesDigits) {
@@ -141,8 +145,7 @@ TEST_F(Input, ShiftTurnsLettersUpperCaseAndLeavesDigits) {
         p.TapKey(kKey5);
     });
     FlipScreen();
-    EXPECT_EQ(ReadKeyChar().Std(), "Q");
-    EXPECT_EQ(ReadKeyChar().Std(), "%");   // the layout's shifted digit, not a letter rule
+    EXPECT_EQ(Typed(), "Q%") << "the layout's shifted digit, not a letter rule";
 }
 
 TEST_F(Input, EnterBackspaceAndControlKeysTypeTheirFixedCodes) {
@@ -157,10 +160,7 @@ TEST_F(Input, EnterBackspaceAndControlKeysTypeTheirFixedCodes) {
     });
     AllowEscape(0);
     FlipScreen();
-    EXPECT_EQ(ReadKeyChar().Std(), "\n");
-    EXPECT_EQ(ReadKeyChar().Std(), "\b");
-    EXPECT_EQ(ReadKeyChar().Std(), "\n");
-    EXPECT_EQ(ReadKeyChar().Std(), "") << "Tab, arrows and Escape type nothing";
+    EXPECT_EQ(Typed(), "\n\b\n") << "Tab, arrows and Escape type nothing";
 }
 
 TEST_F(Input, ABurstOfTypingIsReadToTheEndAtOneCharacterPerFrame) {
@@ -186,32 +186,20 @@ TEST_F(Input, KeysTypedLongBeforeAreNotReplayed) {
 }
 
 TEST_F(Input, WaitForInputGivesUpAfterEightPasses) {
-    const int polls = platform().PollCount();
     const double t = platform().NowMs();
-    WaitForInput();
-    EXPECT_EQ(platform().PollCount() - polls, 8);
+    EXPECT_EQ(PassesOfWait(), 8);
     EXPECT_NEAR(platform().NowMs() - t, 240.0, 1e-6);
 }
 
 TEST_F(Input, WaitForInputReturnsAtAKeyAClickOrAMove) {
     platform().Idle(2).Then([](HeadlessPlatform& p) { p.TapKey(kKeySpace); });
-    int polls = platform().PollCount();
-    WaitForInput();
-    EXPECT_EQ(platform().PollCount() - polls, 3);
-
+    EXPECT_EQ(PassesOfWait(), 3);
     SetSystemPointer(1);
     platform().Then([](HeadlessPlatform& p) { p.MovePointer(40, 40); });
-    polls = platform().PollCount();
-    WaitForInput();
-    EXPECT_EQ(platform().PollCount() - polls, 1);
-    polls = platform().PollCount();
-    WaitForInput();
-    EXPECT_EQ(platform().PollCount() - polls, 8) << "a position already seen is no input";
-
+    EXPECT_EQ(PassesOfWait(), 1);
+    EXPECT_EQ(PassesOfWait(), 8) << "a position already seen is no input";
     platform().Then([](HeadlessPlatform& p) { p.PressButton(kMouseLeft); });
-    polls = platform().PollCount();
-    WaitForInput();
-    EXPECT_EQ(platform().PollCount() - polls, 1);
+    EXPECT_EQ(PassesOfWait(), 1);
 }
 
 TEST_F(Input, WaitForInputEndsTheProgramOnEscapeAndAltF4) {
@@ -237,9 +225,7 @@ TEST_F(Input, AQuickAltF4CaughtByTheIdleWaitEndsTheProgram) {
 TEST_F(Input, JoysticksReportNamesStateAndWakeTheIdleWait) {
     platform().AddJoystick("Pad One", true);
     EXPECT_EQ(JoystickCount(), 1);
-    EXPECT_EQ(JoystickName(0).Std(), "Pad One");
-    EXPECT_EQ(JoystickName(1).Std(), "");
-    EXPECT_EQ(JoystickName(-1).Std(), "");
+    for (const auto& [n, name] : {std::pair{0, "Pad One"}, {1, ""}, {-1, ""}}) EXPECT_EQ(JoystickName(n).Std(), name);
 
     JoystickReading r;
     EXPECT_EQ(ReadJoystick(3, r), 0);
@@ -248,9 +234,7 @@ TEST_F(Input, JoysticksReportNamesStateAndWakeTheIdleWait) {
     JoystickReading pushed;
     pushed.hats[0] = 27000;   // hat left
     platform().SetJoystickState(0, pushed);
-    const int polls = platform().PollCount();
-    WaitForInput();
-    EXPECT_EQ(platform().PollCount() - polls, 1);
+    EXPECT_EQ(PassesOfWait(), 1);
     EXPECT_EQ(ReadJoystick(0, r), 1);
     EXPECT_EQ(r.hats[0], 27000u);
 }

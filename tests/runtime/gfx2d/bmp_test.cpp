@@ -191,9 +191,8 @@ TEST(MipLevels, HalveDownToOneByOneWithWeightedSmoothing) {
     for (size_t i = 0; i < flat.size(); i += 4) flat[i] = 200, flat[i + 1] = 100, flat[i + 2] = 50, flat[i + 3] = 255;
     int levels = 1;
     for (w = 64, h = 4; ShrinkToNextMipLevel(flat.data(), w, h); ++levels) {
-        for (int i = 0; i < w * h; ++i)
-            ASSERT_EQ((Texel{flat[i * 4], flat[i * 4 + 1], flat[i * 4 + 2], flat[i * 4 + 3]}), Opaque(Rgb(200, 100, 50)))
-                << "level " << levels << " texel " << i;
+        for (const uint8_t* p = flat.data(); p < flat.data() + w * h * 4; p += 4)
+            ASSERT_EQ((Texel{p[0], p[1], p[2], p[3]}), Opaque(Rgb(200, 100, 50))) << "level " << levels;
     }
     EXPECT_EQ(levels, 7);   // 64x4, 32x2, 16x1, 8x1, 4x1, 2x1, 1x1
 }

@@ -137,7 +137,8 @@ TEST_F(Draw2D, SpriteDrawsUnscaledTopRowFirstWithTransparentPixels) {
         {{10, 20}, Rgb(250, 0, 0)}, {{12, 20}, Rgb(250, 0, 0)}, {{11, 20}, Rgb(0, 90, 0)}, {{11, 21}, Rgb(0, 0, 250)},
         {{13, 20}, Rgb(0, 90, 0)},  {{11, 22}, Rgb(0, 90, 0)},  {{40, 40}, Rgb(255, 255, 0)},
         {{41, 40}, Rgb(0, 90, 0)},  {{40, 41}, Rgb(0, 90, 0)}};
-    for (const auto& [at, colour] : expected) EXPECT_EQ(ReadPixel(at[0], at[1]), Colour(colour)) << at[0] << "," << at[1];
+    for (const auto& [at, colour] : expected)
+        EXPECT_EQ(ReadPixel(at[0], at[1]), Colour(colour)) << at[0] << "," << at[1];
 }
 
 TEST_F(Draw2D, BuiltinFontPrintsOutlinedGlyphsOneCellApart) {
