@@ -32,11 +32,6 @@ constexpr int kSmallListHeight = 60;
 constexpr Number kZoomStep = 5;
 constexpr int kFrameFieldWidth = 30;
 
-bool Clicked(const char* id) { return GetPropNum(StrValue(id) + "CLICKED") != 0; }
-
-void EndRow() { AddSpacer(10000, 0); }
-void EndGroup() { AddSpacer(10000, 10); }
-
 // ---- Actor list
 
 void BuildActorList() {

@@ -153,8 +153,6 @@ void LoadStartLevel() {
 
 // ---- The main panel
 
-bool Clicked(const char* id) { return GetPropNum(StrValue(id) + "CLICKED") != 0; }
-
 // A list selection as a record number of a kind with `count` records, or -1.
 int Selected(const char* list, Number count) {
     const Number s = GetPropNum(StrValue(list) + "SELECT");

@@ -19,8 +19,6 @@ namespace {
 constexpr int kListWidth = 200;
 constexpr int kListHeight = 60;
 
-void EndRow() { AddSpacer(10000, 0); }
-
 void AddNamedList(const StrValue& id, const DimArray<StrValue>& names) {
     AddList(id, "", kListWidth, kListHeight);
     const int n = static_cast<int>(names.Extent(0));

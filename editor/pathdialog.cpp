@@ -28,8 +28,6 @@ constexpr Number kPointMarkerModel = 1001;
 constexpr Number kBlinkDotSize = 15;
 constexpr Number kBlinkDotColour = 8445183;
 
-bool Clicked(const char* id) { return GetPropNum(StrValue(id) + "CLICKED") != 0; }
-
 // The points of path p that exist: its length, limited to the slots of a path.
 int PointCount(int p) {
     if (p >= PathLen.Extent(0)) return 0;

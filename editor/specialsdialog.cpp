@@ -27,10 +27,6 @@ constexpr int kKindListHeight = 200;
 constexpr Number kBlinkDotSize = 15;
 constexpr Number kBlinkDotColour = 8445183;
 
-bool Clicked(const char* id) { return GetPropNum(StrValue(id) + "CLICKED") != 0; }
-
-void EndGroup() { AddSpacer(10000, 10); }
-
 void BuildItemList() {
     const Number sel = GetPropNum("ls_specSELECT");
     DialogReset();

@@ -19,11 +19,6 @@ namespace {
 constexpr int kListWidth = 200;
 constexpr int kListHeight = 60;
 
-bool Clicked(const char* id) { return GetPropNum(StrValue(id) + "CLICKED") != 0; }
-
-void EndGroup() { AddSpacer(10000, 10); }
-void EndRow() { AddSpacer(10000, 0); }
-
 void BuildWeaponList() {
     DialogReset();
     SetFont(kGuiFont);

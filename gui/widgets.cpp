@@ -207,6 +207,10 @@ void AddSpacer(Number width, Number height) {
     SetProp(id + "TYPE", "SPACER");
 }
 
+void EndRow() { AddSpacer(10000, 0); }
+void EndGroup() { AddSpacer(10000, 10); }
+bool Clicked(const StrValue& id) { return GetPropNum(id + "CLICKED") != 0; }
+
 void AddButton(const StrValue& id, const StrValue& text, Number width, Number height) {
     const StrValue key = CreateWidget(id, text, width, height);
     if (width == 0 || height == 0) {

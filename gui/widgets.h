@@ -19,6 +19,11 @@
 void NewWidget(const StrValue& id, const StrValue& text, Number width, Number height);
 // Empty space; width 10000 ends a row, height 0 adds no height to it.
 void AddSpacer(Number width, Number height);
+// Shorthands of the dialogs: end the row, end a group with a 10-pixel gap.
+void EndRow();
+void EndGroup();
+// True in the frame in which the widget reported id + "CLICKED".
+bool Clicked(const StrValue& id);
 // A push button; a text "SPR_B" + n shows sprite n instead of a caption.
 void AddButton(const StrValue& id, const StrValue& text, Number width, Number height);
 void AddCheckbox(const StrValue& id, const StrValue& text, Number width, Number height);
