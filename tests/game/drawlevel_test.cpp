@@ -9,7 +9,6 @@
 #include "editor/level.h"
 #include "game/drawlevel.h"
 #include "runtime/gfx3d/engine.h"
-#include "tests/editor/level_media.h"
 #include "tests/game/game_support.h"
 #include "tests/support/ends_program.h"
 
@@ -81,42 +80,16 @@ public:
     }
 };
 
-// A binary model of one flat square of side 2 × half at height 0, as two triangles.
-std::string FlatSquareBytes(int half) {
-    using level_media::Put;
-    const uint8_t lo = uint8_t(128 - half), hi = uint8_t(128 + half);
-    const uint8_t corners[6][2] = {{lo, lo}, {hi, lo}, {hi, hi}, {lo, lo}, {hi, hi}, {lo, hi}};
-    std::string out;
-    Put<uint32_t>(out, 0x00C6B317u);
-    Put<double>(out, 1.02);
-    for (int32_t n : {1, 1, 6}) Put<int32_t>(out, n);   // frames, palette words, texture pairs
-    Put<uint32_t>(out, 0x00FFFFFFu);
-    for (int i = 0; i < 12; ++i) Put<float>(out, 0.0f);
-    Put<int32_t>(out, 6);
-    for (float v : {128.f, 128.f, 128.f, 1.f, 1.f, 1.f}) Put<float>(out, v);   // position = q - 128
-    for (const auto& c : corners) {
-        const uint8_t rec[5] = {c[0], 128, c[1], 0, 0};
-        out.append(reinterpret_cast<const char*>(rec), 5);
-    }
-    return out;
-}
-
-// Model slots of the test: a floor of side 40 and a pad of side 4.
+// Model slots of the test: a floor of side 40 and a pad of side 4, both with their top at 0.
 constexpr Number kFloor = 0;
 constexpr Number kPad = 1;
 
-class DrawLevelTest : public ::testing::Test {
+class DrawLevelTest : public game_test::GameTest {
 protected:
-    static void SetUpTestSuite() {
-        static level_media::ScratchDir dir("drawlevel");
-        level_media::WriteBytes(dir / "floor.kmo", FlatSquareBytes(20));
-        level_media::WriteBytes(dir / "pad.kmo", FlatSquareBytes(2));
-        LoadObject(StrValue(dir / "floor.kmo"), kFloor);
-        LoadObject(StrValue(dir / "pad.kmo"), kPad);
-    }
     void SetUp() override {
-        ASSERT_GT(GetObjectFrames(kFloor), 0) << "the test model did not load";
-        ResetLevelArrays();
+        GameTest::SetUp();
+        game_test::SetBoxModel(int(kFloor), -20, -1, -20, 20, 0, 20);
+        game_test::SetBoxModel(int(kPad), -2, -1, -2, 2, 0, 2);
     }
 
     static void AddActor(Number model, Number x, Number y, Number z, Number blink = 0) {
