@@ -7,6 +7,7 @@
 
 #include "editor/level.h"
 #include "game/path.h"
+#include "tests/game/game_support.h"
 #include "tests/support/ends_program.h"
 
 namespace {
@@ -25,14 +26,7 @@ void MakePaths(const std::vector<V>& paths) {
 
 // Actors with the given paths, all standing at (1, 2, 3).
 void MakeActors(const V& paths) {
-    const Number n = Number(paths.size());
-    ActorProps.Dim(n, kActorPropsColumns);
-    ActorPos.Dim(n, kActorPosColumns);
-    ActorState.Dim(n, kActorStateColumns);
-    for (Number a = 0; a < n; ++a) {
-        ActorProps(a, 5) = paths[size_t(a)];
-        for (int k = 0; k < 3; ++k) ActorPos(a, k) = k + 1;
-    }
+    for (Number path : paths) game_test::AddActor(1, 2, 3, 0, path);
 }
 
 V Row3(const DimArray<Number>& a, Number r) { return {a(r, 0), a(r, 1), a(r, 2)}; }

@@ -66,35 +66,31 @@ TEST_F(RulesTest, ItemsTakeEffectAndAreUsedUp) {
     AddActor(0, 0, 0);
     AddWeapon(1, 0.5, 0.5);
     GameRun run = Run();
+    // Each item is put on the player and taken, then moved out of the way.
+    auto take = [&](double kind, double value, double z = 0) {
+        const int item = AddItem(0, 0, z, kind, value);
+        TakeTouchedItem(run);
+        const Number left = SpecialItems(item, 3);
+        SpecialItems(item, 0) = 100;
+        return left;
+    };
     // Energy cannot pass 100, extra lives are not limited.
     run.energy = 95;
-    const int energy = AddItem(0, 1, 0, kItemEnergy, 50);
-    TakeTouchedItem(run);
+    EXPECT_EQ(take(kItemEnergy, 50), kItemUsed);
     EXPECT_EQ(run.energy, 100);
-    EXPECT_EQ(SpecialItems(energy, 3), kItemUsed);
-    SpecialItems(energy, 0) = 100;   // out of the way
-
-    const int life = AddItem(0, 0, 1.5, kItemExtraLife, 7);
-    TakeTouchedItem(run);
+    take(kItemExtraLife, 7, 1.5);   // 1.5 units away still touches
     EXPECT_EQ(run.lives, 10);
-    SpecialItems(life, 0) = 100;
 
     // A shield of 2000 protects for 2 s from now, replacing a longer protection.
     Wait(500);
-    const int shield = AddItem(0, 0, 0, kItemShield, 2000);
     run.invulnerableUntil = GetElapsedTime() + 9000;
-    TakeTouchedItem(run);
+    take(kItemShield, 2000);
     EXPECT_EQ(run.invulnerableUntil, GetElapsedTime() + 2000);
-    SpecialItems(shield, 0) = 100;
 
     // Ammunition for kind 0 counts; for a kind the level lacks it is used up for nothing.
-    const int ammo = AddItem(0, 0, 0, kAmmoKinds, 20);
-    TakeTouchedItem(run);
+    take(kAmmoKinds, 20);
     EXPECT_EQ(run.ammo[0], 20);
-    SpecialItems(ammo, 0) = 100;
-    const int missing = AddItem(0, 0, 0, kAmmoKinds + 5, 20);
-    TakeTouchedItem(run);
-    EXPECT_EQ(SpecialItems(missing, 3), kItemUsed);
+    EXPECT_EQ(take(kAmmoKinds + 5, 20), kItemUsed);
     ASSERT_EQ(run.ammo.size(), 1u);
     EXPECT_EQ(run.ammo[0], 20);
 }
