@@ -21,13 +21,7 @@ namespace {
 bool EnsureRuntime() {
     if (RuntimeStarted()) return true;
     // Without a display the offscreen driver still paces real GL frames.
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    RuntimeSettings settings;
-    settings.debugMode = true;   // a benchmark window must not pause
-    settings.useMouse = false;
-    ConfigureRuntime(settings);
-    return StartRuntime("Zentrovel") != 0;
+    return StartUnattendedRuntime("Zentrovel");
 }
 
 double CpuSeconds() {

@@ -146,13 +146,7 @@ bool StartWindow() {
     // The logic benchmarks ran on the headless platform.
     StopRuntime();
     UsePlatform(nullptr);
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    RuntimeSettings settings;
-    settings.debugMode = true;
-    settings.useMouse = false;
-    ConfigureRuntime(settings);
-    started = (StartRuntime("Zentrovel") && GraphicsAvailable()) ? 1 : 0;
+    started = StartUnattendedRuntime("Zentrovel") ? 1 : 0;
     return started == 1;
 }
 

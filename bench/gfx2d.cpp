@@ -33,14 +33,8 @@ BENCHMARK(BM_DecodeAndMipmap1024)->Unit(benchmark::kMillisecond);
 bool StartGraphics() {
     static int started = -1;
     if (started < 0) {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        RuntimeSettings settings;
-        settings.debugMode = true;
-        settings.useMouse = false;
-        ConfigureRuntime(settings);
         InstallStartupScreen();
-        started = StartRuntime("Zentrovel") != 0 && GraphicsAvailable();
+        started = StartUnattendedRuntime("Zentrovel") ? 1 : 0;
     }
     return started == 1;
 }

@@ -155,6 +155,15 @@ void RunProgram(const StrValue& commandLine, const std::function<void()>& userMa
     EndProgram();
 }
 
+bool StartUnattendedRuntime(const StrValue& title) {
+    UseOffscreenVideoWithoutDisplay();
+    RuntimeSettings settings;
+    settings.debugMode = true;
+    settings.useMouse = false;
+    ConfigureRuntime(settings);
+    return StartRuntime(title) != 0 && GraphicsAvailable();
+}
+
 Number StartRuntime(const StrValue& title) {
     FrameState& s = Frame();
     Platform& p = GetPlatform();

@@ -38,6 +38,10 @@ StrValue GetCommandLine();
 
 // Opens the window and devices and shows the start-up screen: 1 done, 0 failed.
 Number StartRuntime(const StrValue& title);
+// Starts the runtime for a program nobody sits at (tests, benchmarks): the offscreen
+// video driver when there is no display, no pause on focus loss, the mouse left free.
+// True when an OpenGL context exists.
+bool StartUnattendedRuntime(const StrValue& title);
 // Releases input devices and the window without leaving the process (EndProgram's
 // steps use it; tests use it between runs). Safe to call when not started.
 void StopRuntime();

@@ -154,3 +154,6 @@ void UsePlatform(Platform* platform);
 Platform& GetPlatform();
 // The SDL2 implementation (one per process).
 Platform& SdlPlatform();
+// Where no display exists, lets the SDL2 window open on the offscreen video driver (EGL),
+// so programs nobody sits at still get an OpenGL context.
+void UseOffscreenVideoWithoutDisplay();

@@ -514,3 +514,8 @@ Platform& SdlPlatform() {
     static SdlPlatformImpl platform;
     return platform;
 }
+
+void UseOffscreenVideoWithoutDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+}

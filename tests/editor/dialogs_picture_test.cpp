@@ -216,13 +216,7 @@ TEST(DialogPictures, EachDialogOnTheDemoLevelLooksLikeItsReference) {
     ScriptedSdl platform(SdlPlatform());
     StopRuntime();
     UsePlatform(&platform);
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    RuntimeSettings settings;
-    settings.debugMode = true;
-    settings.useMouse = false;
-    ConfigureRuntime(settings);
-    const bool started = StartRuntime("Zentrovel") && GraphicsAvailable();
+    const bool started = StartUnattendedRuntime("Zentrovel");
     if (started) {
         std::filesystem::current_path(dir.Path());
         SetSystemPointer(1);

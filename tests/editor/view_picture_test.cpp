@@ -145,14 +145,8 @@ TEST(PositionDialogPicture, DemoLevelLooksLikeTheReference) {
     ScriptedSdl platform(SdlPlatform());
     StopRuntime();
     UsePlatform(&platform);
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    RuntimeSettings settings;
-    settings.debugMode = true;
-    settings.useMouse = false;
-    ConfigureRuntime(settings);
     Number result = -1;
-    const bool started = StartRuntime("Zentrovel") && GraphicsAvailable();
+    const bool started = StartUnattendedRuntime("Zentrovel");
     if (started) {
         // The runtime's start enters the program's folder; the editor's media lie here.
         std::filesystem::current_path(dir.Path());

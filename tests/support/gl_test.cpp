@@ -17,14 +17,8 @@ bool StartGlRuntime() {
     if (failed) return false;
     StopRuntime();
     UsePlatform(nullptr);
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    RuntimeSettings settings;
-    // Test windows may lose focus to other test windows: never pause; keep the mouse free.
-    settings.debugMode = true;
-    settings.useMouse = false;
-    ConfigureRuntime(settings);
-    if (!StartRuntime("Zentrovel") || !GraphicsAvailable()) {
+    // Test windows may lose focus to other test windows: they never pause.
+    if (!StartUnattendedRuntime("Zentrovel")) {
         StopRuntime();
         failed = true;
         return false;

@@ -98,7 +98,9 @@ TEST(BmpDecode, EdgeBleedingGivesTransparentTexelsTheRoundedAverageOfInnerOpaque
     ASSERT_EQ(Decode(file, font, 0), BmpStatus::Ok);
     for (int i = 0; i < 8 * 8; ++i) {
         const Texel tx = TexelAt(font, i % 8, i / 8);
-        if (tx[3] == 0) EXPECT_EQ(tx, (Texel{0, 0, 0, 0})) << "no bleeding with a black key";
+        if (tx[3] == 0) {
+            EXPECT_EQ(tx, (Texel{0, 0, 0, 0})) << "no bleeding with a black key";
+        }
     }
 }
 
@@ -225,7 +227,9 @@ TEST(BuiltinFont, PictureHasWhiteGlyphsWithDarkOutlineInSevenByEightCells) {
     // Nothing outside the 112-pixel picture, nothing for codes below 33.
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 128; ++x) {
-            if (x >= 112 || y < 16 || (y < 24 && x < 7)) ASSERT_EQ(at(x, y)[3], 0) << x << "," << y;
+            if (x >= 112 || y < 16 || (y < 24 && x < 7)) {
+                ASSERT_EQ(at(x, y)[3], 0) << x << "," << y;
+            }
         }
     }
 }
