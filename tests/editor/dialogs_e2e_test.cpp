@@ -10,7 +10,7 @@
 #include "editor/actordialog.h"
 #include "editor/dialogs.h"
 #include "editor/pathdialog.h"
-#include "editor/specialsdialog.h"
+#include "editor/itemsdialog.h"
 #include "tests/editor/editor_support.h"
 
 namespace {

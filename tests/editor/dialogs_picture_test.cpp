@@ -20,7 +20,7 @@
 #include "editor/dialogs.h"
 #include "editor/level.h"
 #include "editor/levelfile.h"
-#include "editor/specialsdialog.h"
+#include "editor/itemsdialog.h"
 #include "editor/view.h"
 #include "editor/weaponsdialog.h"
 #include "gui/dialog.h"
@@ -208,8 +208,8 @@ TEST(DialogPictures, EachDialogOnTheDemoLevelLooksLikeItsReference) {
         {"weapons", [] { WeaponsDialog(); }},
         {"weapon_properties", [] { WeaponPropertiesDialog(0); }},
         {"paths", [] { PathDialog(); }},
-        {"special_items", [] { SpecialItemsDialog(); }},
-        {"special_item_properties", [] { SpecialItemPropertiesDialog(4); }},
+        {"items", [] { SpecialItemsDialog(); }},
+        {"item_properties", [] { SpecialItemPropertiesDialog(4); }},
     };
     std::vector<Picture> pictures;
 

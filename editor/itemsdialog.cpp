@@ -2,7 +2,7 @@
 //
 // Dependencies: editor/level, editor/dialogs, editor/view, gui, runtime (frame, 3D
 // drawing).
-#include "editor/specialsdialog.h"
+#include "editor/itemsdialog.h"
 
 #include <algorithm>   // Required for: std::min
 #include <cmath>       // Required for: std::trunc
