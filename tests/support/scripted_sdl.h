@@ -1,5 +1,5 @@
-// The real SDL platform with the user's input replaced by a script: window, OpenGL and
-// clock go to the inner platform, while keys, pointer and buttons are what the test sets.
+// The real SDL platform with the user's input and clock replaced by a script: window and
+// OpenGL go to the inner platform, while keys, pointer, buttons and time are the test's.
 // Picture tests use it to drive a dialog's own loop on real OpenGL.
 #pragma once
 
@@ -53,9 +53,11 @@ public:
     bool ReadJoystick(int, JoystickReading&) override { return false; }
     bool HasRumble(int) const override { return false; }
     bool Rumble(int, double, double, double) override { return false; }
-    double NowMs() override { return in_.NowMs(); }
-    void SleepMs(double ms) override { in_.SleepMs(ms); }
-    void SpinPause() override { in_.SpinPause(); }
+    // A clock of its own that only waiting advances, so blinks and previews show the same
+    // phase in every run, however fast the machine draws.
+    double NowMs() override { return clockMs_; }
+    void SleepMs(double ms) override { clockMs_ += ms > 0 ? ms : 0; }
+    void SpinPause() override { clockMs_ += 0.25; }
     std::string ProgramDirectory() const override { return in_.ProgramDirectory(); }
 
 protected:
@@ -63,4 +65,5 @@ protected:
     int pointerX_ = 0;
     int pointerY_ = 0;
     int buttons_ = 0;
+    double clockMs_ = 0;
 };
