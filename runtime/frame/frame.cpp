@@ -31,6 +31,7 @@ struct FrameState {
     StrValue windowTitle;
     bool started = false;
     bool glReady = false;
+    int contextSerial = 0;
     bool paused = false;
     bool escapeAllowed = true;
     bool fullscreen = false;
@@ -188,6 +189,7 @@ Number StartRuntime(const StrValue& title) {
 
     // The graphics core.
     s.glReady = p.HasGLContext();
+    if (s.glReady) ++s.contextSerial;
     s.frameInterval = IntervalFor(s.settings.frameLimit);
     s.displayWidth = s.settings.screenWidth;
     s.displayHeight = s.settings.screenHeight;
@@ -358,6 +360,7 @@ Number GetFrameInterval() { return Frame().frameInterval; }
 Number GetNextFrameDeadline() { return Frame().nextDeadline; }
 
 bool GraphicsAvailable() { return Frame().glReady; }
+int GraphicsContextSerial() { return Frame().contextSerial; }
 
 void AddFlipHook(const std::string& name, std::function<void()> fn) {
     for (auto& h : Frame().flipHooks) {

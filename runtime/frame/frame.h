@@ -81,6 +81,8 @@ Number GetNextFrameDeadline();
 // --- Hooks for the graphics modules -------------------------------------------------
 // True once an OpenGL context exists; graphics skip GL calls otherwise.
 bool GraphicsAvailable();
+// Counts the OpenGL contexts made so far; object names of an older context mean nothing.
+int GraphicsContextSerial();
 // Runs at the end of FlipScreen's 2D-state reset; a hook with the same name replaces it.
 void AddFlipHook(const std::string& name, std::function<void()> fn);
 // Draws the start-up screen (font and "Loading...") before the first FlipScreen.

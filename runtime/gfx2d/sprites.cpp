@@ -34,6 +34,8 @@ struct SpriteState {
     PFNGLACTIVETEXTUREARBPROC activeTexture = nullptr;
     int maxTextureSize = kDefaultTextureLimit;
     bool multitextureAllowed = true;
+    // The context the texture names belong to.
+    int contextSerial = 0;
 };
 
 SpriteState& State() {
@@ -64,7 +66,17 @@ PFNGLACTIVETEXTUREARBPROC Multitexture() {
     return State().multitextureAllowed ? State().activeTexture : nullptr;
 }
 
+// Texture names made in an earlier OpenGL context must be neither deleted nor bound in
+// this one: a program that starts the runtime again forgets them first.
+void FollowContext() {
+    SpriteState& s = State();
+    if (!GraphicsAvailable() || s.contextSerial == GraphicsContextSerial()) return;
+    ForgetSpriteTextures();
+    s.contextSerial = GraphicsContextSerial();
+}
+
 void DeleteTextures(SpriteSlot& slot) {
+    FollowContext();
     if (GraphicsAvailable()) {
         for (GLuint& name : slot.textures) {
             if (name != 0) glDeleteTextures(1, &name);
@@ -134,6 +146,7 @@ GLuint TextureName(int slot, int variant) {
 }
 
 void BindOnActiveUnit(int slot, int variant) {
+    FollowContext();
     glBindTexture(GL_TEXTURE_2D, TextureName(slot, variant));
     glEnable(GL_TEXTURE_2D);
 }

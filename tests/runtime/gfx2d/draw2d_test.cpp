@@ -290,3 +290,20 @@ TEST_F(Draw2D, MipmappedTextureSmoothsTowardsTheAverageColour) {
     EXPECT_GT(px[2], 60);
     EXPECT_EQ(px[3], 255);
 }
+
+TEST_F(Draw2D, SpriteNamesOfAnEarlierContextAreForgottenInANewOne) {
+    LoadSprite(Write("red.bmp", bmptest::SolidBmp(2, 2, Rgb(250, 0, 0))), 33);
+    ASSERT_NE(GetSpriteTextureName(33, 0), 0);
+    StopRuntime();
+    // Without the start-up screen nothing else tells the slots that their context is gone.
+    SetStartupScreenHook(nullptr);
+    ASSERT_TRUE(StartGlRuntime());
+    LoadSprite(Write("green.bmp", bmptest::SolidBmp(2, 2, Rgb(0, 250, 0))), 34);
+    // Deleting or binding the old name could hit a texture of the new context.
+    EXPECT_EQ(GetSpriteTextureName(33, 0), 0);
+    SetViewport(0, 0, 0, 0);
+    SetAlphaMode(0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawSprite(34, 10, 10);
+    EXPECT_EQ(ReadPixel(10, 10), Colour(Rgb(0, 250, 0)));
+}
