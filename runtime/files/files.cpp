@@ -37,17 +37,6 @@ bool IsReadableFile(const std::string& path) {
     return ok;
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x += 32;
-        if (y >= 'A' && y <= 'Z') y += 32;
-        if (x != y) return false;
-    }
-    return true;
-}
-
 std::string JoinPath(const std::string& base, std::string_view part) {
     if (base.empty()) return std::string(part);
     if (base.back() == '/') return base + std::string(part);
@@ -236,6 +225,17 @@ int CheckedLine(Number line) {
 bool IsTrailingByte(unsigned char c) { return c < 32 || c >= 128; }
 
 }  // namespace
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x += 32;
+        if (y >= 'A' && y <= 'Z') y += 32;
+        if (x != y) return false;
+    }
+    return true;
+}
 
 // ---------------------------------------------------------------------------
 // Names, directories and deletion

@@ -61,6 +61,9 @@ bool CloseLineFile();
 // goes to the error log and the result is false.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Names and keys compare without regard to ASCII letter case.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 // The path a document named `name` is written to: the resolved file when it
 // exists, else the name with "\" as "/" and its directory resolved like a file
 // name, made absolute so a later change of the current directory does not move it.

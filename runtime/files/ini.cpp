@@ -40,17 +40,6 @@ bool IsTrailingByte(char c) {
     return b < 32 || b >= 128;
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x += 32;
-        if (y >= 'A' && y <= 'Z') y += 32;
-        if (x != y) return false;
-    }
-    return true;
-}
-
 IniSection* FindSection(std::string_view name) {
     for (auto& s : Doc().sections) {
         if (SameIgnoringCase(s.name, name)) return &s;
