@@ -8,7 +8,6 @@
 // before the swap), then clicks OK.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -32,6 +31,7 @@
 #include "runtime/gfx3d/engine.h"
 #include "runtime/platform/platform.h"
 #include "tests/editor/level_media.h"
+#include "tests/support/png_picture.h"
 #include "tests/support/scripted_sdl.h"
 #include "tests/support/gui_driver.h"
 #include "tools/demo.h"
@@ -40,11 +40,6 @@ namespace {
 
 // Pictures are kept at half size: the layout and the colours, not every glyph pixel.
 constexpr int kShrink = 2;
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-};
 
 Picture Shrink(const Picture& in, int n) {
     Picture out{in.width / n, in.height / n, {}};
@@ -61,26 +56,6 @@ Picture Shrink(const Picture& in, int n) {
         }
     }
     return out;
-}
-
-bool ReadPng(const std::string& path, Picture& out) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
-}
-
-bool WritePng(const std::string& path, const Picture& pic) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = pic.width;
-    image.height = pic.height;
-    image.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&image, path.c_str(), 0, pic.rgb.data(), 0, nullptr) != 0;
 }
 
 // The SDL platform with scripted input: the pointer rests in the top right corner, no

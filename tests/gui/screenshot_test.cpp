@@ -1,7 +1,6 @@
 // A dialog with every widget kind drawn with real OpenGL and compared with the reference
 // picture tests/gui/reference_dialog.png. Set ZV_UPDATE_REFERENCE=1 to write a new one.
 #include <GL/gl.h>
-#include <png.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +14,7 @@
 #include "runtime/frame/input.h"
 #include "runtime/gfx2d/draw2d.h"
 #include "runtime/platform/platform.h"
+#include "tests/support/png_picture.h"
 #include "tests/support/gl_test.h"
 #include "tests/support/gui_driver.h"
 
@@ -23,31 +23,6 @@ namespace {
 constexpr int kX = 20, kY = 20, kW = 360, kH = 230;
 // Screen area read back: the dialog with its title bar.
 constexpr int kShotW = kW, kShotH = kH + 12;
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-};
-
-bool ReadPng(const std::string& path, Picture& out) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
-}
-
-bool WritePng(const std::string& path, const Picture& pic) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = pic.width;
-    image.height = pic.height;
-    image.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&image, path.c_str(), 0, pic.rgb.data(), 0, nullptr) != 0;
-}
 
 // The back buffer's rectangle, top row first.
 Picture ReadScreen(int x, int y, int w, int h) {
