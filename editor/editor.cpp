@@ -37,7 +37,6 @@ namespace {
 
 constexpr int kEditorFrameLimit = 15;
 constexpr int kListWidth = 250;
-constexpr Number kDimAlpha = -0.7;
 
 struct EditorState {
     DimArray<Number> editPos;   // the scratch position handed to the position dialog
@@ -224,25 +223,10 @@ void BuildPanel() {
 
 // ---- One frame
 
-// The camera of the perspective view, set again after 2D drawing over it.
-void SetPerspectiveCamera() {
-    const Number tx = ViewTarget(0), ty = ViewTarget(1), tz = ViewTarget(2), a = ViewTarget(3);
-    Make3D(1, 1000, 35);
-    SetCamera(tx - SinDeg(a) * ViewDistance, ty + 10, tz + CosDeg(a) * ViewDistance, tx, ty, tz);
-}
-
 void DrawBackdrop() {
-    SetViewport(ScreenW / 3, 0, 2 * ScreenW / 3 - 1, ScreenH);
-    DrawLevelView(kViewPerspective);
-    Make2D();
-    SetAlphaMode(kDimAlpha);
-    DrawRectCorners(0, 0, 2000, 2000, 0);
-    SetAlphaMode(0);
-
+    DrawDimmedLevelView();
     const int o = Selected("ls_obj", ObjectCount());
-    const bool firstHalfSecond = IntMod(std::floor(GetElapsedTime()), 1000) < 500;
-    if (o < 0 || !firstHalfSecond) return;
-    SetPerspectiveCamera();
+    if (o < 0 || BlinkShown() == 0) return;
     SetScaling(1.01, 1.01, 1.01);
     SetMovement(ObjPos(o, 0), ObjPos(o, 1), ObjPos(o, 2));
     AddRotation(ObjPos(o, 3), 0, 1, 0);
