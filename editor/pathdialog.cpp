@@ -82,7 +82,8 @@ bool HandlePathEvent(DimArray<Number>& scratch) {
     if (Clicked("bt_view")) PositionDialog(-1, scratch);
     // Read after this frame's clicks, so a click on a path works on that path.
     const Number found = SelectedRecord("ls_pth", PathCount());
-    if (found < 0) return false;
+    // A click that cleared the path selection must empty the point list too.
+    if (found < 0) return Clicked("ls_pth");
     const int p = static_cast<int>(found);
     const int points = PointCount(p);
     const Number pointFound = SelectedRecord("ls_pts", points);

@@ -344,6 +344,23 @@ TEST_F(DialogsTest, DeletingPathZeroOfThreeMovesTheLastPathAndKeepsReferences) {
     EXPECT_EQ(Section(saved, "players"), Section(DemoLevelText(), "players"));
 }
 
+TEST_F(DialogsTest, ClickBelowTheLastPathEmptiesThePointList) {
+    Strings points;
+    gui().Click("bt_paths");
+    SelectLine("ls_pth", 1).Idle(1);
+    gui().ClickOffset("ls_pth", 10, 5 * fy_ + 4).Idle(1);
+    Items("ls_pts", points);
+    // The list shows no point to pick, so no point of another path gets picked here.
+    gui().ClickOffset("ls_pts", 10, fy_ + 4).Idle(1);
+    gui().Click("bt_del_pt").Idle(1).Click("bt_pos_pt").Idle(1);
+    SelectLine("ls_pth", 1).Idle(1);
+    gui().Click("bt_del_pt").Idle(1).Click("bt_ok");
+    SaveFromPanel();
+    RunEditor();
+    EXPECT_TRUE(points.empty());
+    EXPECT_EQ(Section(Saved(), "paths"), Section(DemoLevelText(), "paths"));
+}
+
 TEST_F(DialogsTest, ClickingAPathCentresTheViewOnItsPoints) {
     Number target[3] = {-99, -99, -99};
     gui().Click("bt_paths");
