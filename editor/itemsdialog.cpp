@@ -78,11 +78,15 @@ bool HandleItemEvent(DimArray<Number>& scratch) {
 }
 
 // The selected item's dot in the first half of each second; a list click in that half
-// also brings it into view.
-void DrawBlinkingItem() {
+// also brings it into view. The scratch position follows the item, so the camera
+// dialog marks it.
+void DrawBlinkingItem(DimArray<Number>& scratch) {
     const Number s = SelectedRecord("ls_spec", SpecialCount());
     if (s < 0 || BlinkShown() == 0) return;
     const Number x = SpecialItems(s, 0), y = SpecialItems(s, 1), z = SpecialItems(s, 2);
+    scratch(0) = x;
+    scratch(1) = y;
+    scratch(2) = z;
     DrawDot3D(x, y, z, kBlinkDotSize, kBlinkDotColour);
     if (Clicked("ls_spec")) {
         ViewTarget(0) = x;
@@ -183,7 +187,7 @@ Number SpecialItemsDialog() {
         SetFont(kGuiFont);
         DialogShow(0);
         DrawDimmedLevelView();
-        DrawBlinkingItem();
+        DrawBlinkingItem(scratch);
         if (Clicked("bt_ok")) {
             DialogClose();
             return 0;

@@ -84,11 +84,10 @@ void DragCamera(Number mx, Number my, Number s) {
     }
 }
 
-// One press of an arrow key turns by one step, however long it is held.
+// One press of an arrow key turns by one step, however long it is held. Both arrows
+// held cancel out, and nothing turns until both are up.
 void TurnMarker(DimArray<Number>& p) {
-    const Number turn = KeyState(kKeyRight) - KeyState(kKeyLeft);
-    if (turn == 0) return;
-    p(3) += kTurnStep * turn;
+    p(3) += kTurnStep * (KeyState(kKeyRight) - KeyState(kKeyLeft));
     while (KeyState(kKeyRight) != 0 || KeyState(kKeyLeft) != 0) PollInputFrame();
 }
 
@@ -198,6 +197,8 @@ Number PositionDialog(Number model, DimArray<Number>& p) {
             if (leftButton != 0 && InClickArea(m, mx, my)) PlaceFromView(m, mx, my, p);
         }
         Make2D();
+        // Closing measures the caller's dialog again, in the font current then.
+        SetFont(1);
 
         for (int k = 0; k < 4; ++k) p(k) = std::trunc(2 * p(k)) / 2;
         SetProp("tx_textTEXT", PositionText(p));

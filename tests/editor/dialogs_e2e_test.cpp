@@ -450,6 +450,19 @@ TEST_F(DialogsTest, ItemOfADeletedWeaponKindListsNoKindAndStartsAtTheFirst) {
     EXPECT_NE(Section(Saved(), "specials").find("\r\n4=-2.0 1.0 6.0 1002 20 \r\n"), std::string::npos);
 }
 
+TEST_F(DialogsTest, CameraOfTheItemsDialogShowsTheDotOnTheSelectedItem) {
+    std::string shown;
+    gui().Click("bt_specials");
+    SelectLine("ls_spec", 1).Idle(4);   // more than a second: the item has blinked
+    gui().Click("bt_cam").Idle(1);
+    Record("tx_textTEXT", shown);
+    gui().Click("bt_ok").Idle(1).Click("bt_ok");
+    SaveFromPanel();
+    RunEditor();
+    EXPECT_EQ(shown, "X:-8 Y:9 Z:-17");
+    EXPECT_EQ(Saved(), DemoLevelText()) << "the camera moves no item";
+}
+
 TEST_F(DialogsTest, DeletingItemZeroOfThreeMovesTheLastItemIntoItsPlace) {
     Strings lines;
     gui().Click("bt_specials");

@@ -111,9 +111,23 @@ TEST_F(PositionDialogTest, OnePressOfTheRightArrowTurnsOnce) {
         p.PressKey(kKeyLeft);
         p.Then([](HeadlessPlatform& q) { q.ReleaseKey(kKeyLeft); });
     });
+    // Both arrows held cancel out; the dialog waits, not drawing, until both are up,
+    // so the one still held after the other comes up does not turn either.
+    Number framesHeld = -1;
+    gui().Idle(3).Do([&framesHeld](HeadlessPlatform& p) {
+        p.PressKey(kKeyRight);
+        p.PressKey(kKeyLeft);
+        const Number start = DialogFrameCount();
+        p.Idle(4).Then([](HeadlessPlatform& q) { q.ReleaseKey(kKeyLeft); });
+        p.Idle(4).Then([&framesHeld, start](HeadlessPlatform& q) {
+            framesHeld = DialogFrameCount() - start;
+            q.ReleaseKey(kKeyRight);
+        });
+    });
     gui().Idle(3).Click("bt_ok");
     EXPECT_EQ(PositionDialog(-1, pos), 1);
     EXPECT_EQ(pos(3), 15);
+    EXPECT_EQ(framesHeld, 1) << "one frame saw the keys go down, then the dialog waited";
 }
 
 TEST_F(PositionDialogTest, ZoomNeverGoesBelowOne) {
