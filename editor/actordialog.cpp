@@ -161,7 +161,7 @@ void BuildAnimationDialog(int m, int slot) {
     AddButton("bt_zin", "ZoomIn", 0, 0);
     AddButton("bt_zout", "ZoomOut", 0, 0);
     EndGroup();
-    AddRadio("ra_typ", kAnimSlotNames, kListWidth);
+    AddRadio("ra_typ", kAnimSlotNames, 0);
     SetPropNum("ra_typSELECT", slot);
     EndGroup();
     NewWidget("", "from", 0, 0);

@@ -152,9 +152,10 @@ TEST_F(DialogsTest, ClickingAnActorPointsTheViewAtIt) {
 // ---- Animations
 
 TEST_F(DialogsTest, SwitchingTheSlotKeepsTheTypedRangeAndOkWritesTheAnimationFile) {
-    std::string lo, hi;
+    std::string lo, hi, width;
     SelectLine("ls_kmo", 8);   // hero.kmo: walk 3 to 7, jump 8 to 9
     gui().Click("bt_kmo_ani");
+    Record("ra_typWIDTH", width);
     ClickRadio("ra_typ", 1);
     gui().Idle(1).TypeInto("tx_lo", "4").TypeInto("tx_hi", "6");
     ClickRadio("ra_typ", 2);
@@ -166,6 +167,7 @@ TEST_F(DialogsTest, SwitchingTheSlotKeepsTheTypedRangeAndOkWritesTheAnimationFil
     RunEditor();
     EXPECT_EQ(lo, "8");
     EXPECT_EQ(hi, "9");
+    EXPECT_EQ(std::stod(width), 8 * fx_) << "the slot names take the default width: \"stand\" and three";
     EXPECT_EQ(ModelAnims(8, 1, 0), 4);
     EXPECT_EQ(ModelAnims(8, 1, 1), 6);
     const std::string file = Read("media/hero.kmoa");
