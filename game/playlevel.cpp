@@ -5,7 +5,7 @@
 #include "game/playlevel.h"
 
 #include <algorithm>   // Required for: std::min, std::max
-#include <cmath>       // Required for: std::floor, std::fabs, std::sqrt
+#include <cmath>       // Required for: std::floor, std::fabs, std::sqrt, std::trunc
 
 #include "editor/level.h"               // Required for: the level arrays, MediaRoot
 #include "game/contact.h"               // Required for: ContactScene, RayAgainstObject
@@ -218,7 +218,7 @@ void UpdateGameCamera(GameRun& run) {
 
 std::vector<StrValue> HudLines(const GameRun& run) {
     const Number left = std::max<Number>(0, run.invulnerableUntil - GetElapsedTime());
-    const Number seconds = static_cast<Number>(ToInt(left) / 1000);
+    const Number seconds = std::trunc(std::trunc(left) / 1000);
     const auto& g = run.cameraGoal;
     const auto& c = run.camera;
     return {
