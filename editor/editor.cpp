@@ -5,7 +5,6 @@
 #include "editor/editor.h"
 
 #include <cmath>        // Required for: std::trunc, std::floor
-#include <cstdio>       // Required for: std::snprintf
 #include <filesystem>   // Required for: last_write_time
 #include <fstream>
 #include <iterator>
@@ -51,24 +50,28 @@ EditorState editor;
 
 // ---- Change tracking
 
-void AddNumber(std::string& out, Number v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.17g ", v);
-    out += buf;
+// Numbers as the level file writes them: general, or with a fixed count of decimals.
+// A level compared in this form is unchanged when all that differs is what the file
+// does not keep, as after the reload that ends every test run.
+constexpr int kGeneral = -1;
+
+void AddNumber(std::string& out, Number v, int decimals = kGeneral) {
+    out += (decimals == kGeneral ? NumberToText(v) : FormatNumber(0, decimals, v)).Std();
+    out += ' ';
 }
 
 void AddTable(std::string& out, const char* name, const DimArray<Number>& a, int rows, const int* columns,
-              int count) {
+              const int* decimals, int count) {
     out += name;
     out += '\n';
     for (int i = 0; i < rows; ++i) {
-        for (int k = 0; k < count; ++k) AddNumber(out, a(i, columns[k]));
+        for (int k = 0; k < count; ++k) AddNumber(out, a(i, columns[k]), decimals[k]);
         out += '\n';
     }
 }
 
-// Everything the level file keeps, at full precision. Objects that follow a path
-// leave out their position: the editor's preview moves them without any edit.
+// Everything the level file keeps, as precisely as it keeps it. Objects that follow a
+// path leave out their position: the editor's preview moves them without any edit.
 std::string LevelFingerprint() {
     std::string out = "root ";
     out += MediaRoot.Std();
@@ -90,17 +93,21 @@ std::string LevelFingerprint() {
         AddNumber(out, PathLen(p));
         const int points = static_cast<int>(PathPointCount(p));
         for (int k = 0; k < points; ++k) {
-            for (int c = 0; c < 3; ++c) AddNumber(out, PathPoints(p, k, c));
+            for (int c = 0; c < 3; ++c) AddNumber(out, PathPoints(p, k, c), 1);
         }
         out += '\n';
     }
     const int actorProps[] = {0, 1, 4, 5};
+    const int general[] = {kGeneral, kGeneral, kGeneral, kGeneral};
+    AddTable(out, "actors", ActorProps, static_cast<int>(ActorCount()), actorProps, general, 4);
     const int actorPos[] = {0, 1, 2};
-    AddTable(out, "actors", ActorProps, static_cast<int>(ActorCount()), actorProps, 4);
-    AddTable(out, "starts", ActorPos, static_cast<int>(ActorCount()), actorPos, 3);
+    const int oneDecimal[] = {1, 1, 1};
+    AddTable(out, "starts", ActorPos, static_cast<int>(ActorCount()), actorPos, oneDecimal, 3);
     const int all[] = {0, 1, 2, 3, 4};
-    AddTable(out, "specials", SpecialItems, static_cast<int>(SpecialCount()), all, kSpecialColumns);
-    AddTable(out, "weapons", WeaponTable, static_cast<int>(WeaponCount()), all, kWeaponColumns);
+    const int specialDecimals[] = {1, 1, 1, kGeneral, kGeneral};
+    AddTable(out, "specials", SpecialItems, static_cast<int>(SpecialCount()), all, specialDecimals, kSpecialColumns);
+    const int weaponDecimals[] = {2, 2, 1};
+    AddTable(out, "weapons", WeaponTable, static_cast<int>(WeaponCount()), all, weaponDecimals, kWeaponColumns);
     return out;
 }
 

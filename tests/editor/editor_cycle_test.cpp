@@ -74,6 +74,24 @@ TEST_F(EditorTest, TestPlayReturnsWithTheLevelAsSaved) {
     EXPECT_EQ(Read("level.ini"), DemoLevelText()) << "a test run does not save the level";
 }
 
+TEST_F(EditorTest, SavedLevelNeedsNoRecoveryAfterATestRun) {
+    // The file keeps one decimal of a weapon's angle, and the run reloads the file.
+    std::string message;
+    gui().Do([](HeadlessPlatform&) { WeaponTable(0, 2) = 0.25; });
+    gui().Click("bt_save");
+    AnswerMessage(message);
+    gui().Do([](HeadlessPlatform& p) {
+        WhenReady(p, GameRunning, [](HeadlessPlatform& q) {
+            q.PressKey(kKeyE);
+            q.Then([](HeadlessPlatform& r) { r.ReleaseKey(kKeyE); });
+        });
+    });
+    gui().Click("bt_test").Idle(2);
+    RunEditor();
+    EXPECT_NE(Read("level.ini").find("\r\n0=1.00 0.50 0.2 \r\n"), std::string::npos) << Read("level.ini");
+    EXPECT_FALSE(std::filesystem::exists(Path("level.recover.ini"))) << "so the next start asks nothing";
+}
+
 TEST_F(EditorTest, LevelWithoutAPlayerIsNotTested) {
     level_media::WriteBytes(Path("level.ini"),
                             Replace(DemoLevelText(), "[players]\r\ncount=4", "[players]\r\ncount=0"));
