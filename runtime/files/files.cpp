@@ -474,12 +474,13 @@ bool CloseLineFile() {
 std::string LastWriteFailure() { return LastFailure(); }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    auto fail = [&](const std::string& tmp, int err) {
+    auto failFor = [&](const std::string& tmp, const std::string& reason) {
         if (!tmp.empty()) ::unlink(tmp.c_str());
-        LastFailure() = std::strerror(err);
-        AppendErrorLog(StrValue("File not written: " + path + " (" + LastFailure() + ")"));
+        LastFailure() = reason;
+        AppendErrorLog(StrValue("File not written: " + path + " (" + reason + ")"));
         return false;
     };
+    auto fail = [&](const std::string& tmp, int err) { return failFor(tmp, std::strerror(err)); };
     if (path.empty()) return fail({}, ENOENT);
 
     // Replace what a link points to, not the link itself.
@@ -488,6 +489,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     struct stat st {};
     const bool existed = ::stat(target.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode)) return fail({}, EISDIR);
+    // A device or FIFO is never swapped for a file.
+    if (existed && !S_ISREG(st.st_mode)) return failFor({}, "Not a regular file");
     // Renaming needs only the folder's permission; the file's own must hold as well.
     if (existed && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return fail({}, errno);
 
@@ -520,14 +523,15 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
     if (::close(fd) != 0) return fail(tmp, errno);
 
-    if (existed && S_ISREG(st.st_mode) && st.st_nlink > 1) {
+    if (existed && st.st_nlink > 1) {
         // A rename would part this name from the file's other names. The flushed copy
         // stays until the file holds the same bytes, so a failure part way loses nothing.
         bool touched = false;
         if (const int err = RewriteInPlace(target, bytes, touched); err != 0) {
             if (!touched) return fail(tmp, err);
             LastFailure() = std::strerror(err);
-            AppendErrorLog(StrValue("File not written: " + path + " (" + LastFailure() + "); its new contents are in " + tmp));
+            AppendErrorLog(
+                StrValue("File not written: " + path + " (" + LastFailure() + "); its new contents are in " + tmp));
             return false;
         }
         ::unlink(tmp.c_str());
