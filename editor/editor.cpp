@@ -6,8 +6,6 @@
 
 #include <cmath>        // Required for: std::trunc, std::floor
 #include <filesystem>   // Required for: last_write_time
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -131,9 +129,8 @@ bool RecoveryCopyIsNewer() {
 }
 
 bool CopyFileBytes(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    if (!ReadRegularFile(from, kMaxIniFileBytes, bytes)) return false;
     return WriteFileAtomically(to, bytes);
 }
 
@@ -435,7 +432,8 @@ StrValue PickMediaFile(const StrValue& filter) {
 Number SaveLevelWithMessage() {
     const Number lines = SaveLevel(kLevelFile);
     if (lines < 0) {
-        MessageBox("Could not save level.ini.", 0);
+        const std::string reason = LastWriteFailure();
+        MessageBox(reason.empty() ? "Could not save level.ini." : StrValue("Could not save level.ini: " + reason), 0);
         return lines;
     }
     RememberLevelAsSaved();

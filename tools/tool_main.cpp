@@ -70,6 +70,19 @@ bool ParseInt(const std::string& text, long& out) {
     }
 }
 
+// The filesystem calls here never throw: a name that cannot be examined (a loop of
+// links, say) is simply no readable file.
+bool IsRegularFile(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+fs::path Absolute(const fs::path& path) {
+    std::error_code ec;
+    fs::path abs = fs::absolute(path, ec);
+    return ec ? path : abs;
+}
+
 // Collects what loads append to the error log while the object lives.
 class LogCapture {
 public:
@@ -99,7 +112,7 @@ private:
 // Loads a level the way the editor does from its own directory: the level's directory
 // becomes the current one, so a relative media root is found beside the file.
 void LoadLevelFrom(const fs::path& level) {
-    const fs::path abs = fs::absolute(level);
+    const fs::path abs = Absolute(level);
     std::error_code ec;
     fs::current_path(abs.parent_path(), ec);
     LoadLevel(StrValue(abs.filename().string()));
@@ -116,8 +129,8 @@ int CmdDemo(const std::vector<std::string>& args) {
 
 int CmdResave(const std::vector<std::string>& args) {
     if (args.size() != 2) return Usage("resave needs IN and OUT");
-    const fs::path out = fs::absolute(args[1]);
-    if (!fs::is_regular_file(args[0])) return Print({{"lines", -1}, {"error", "cannot read " + args[0]}}, kExitBadInput);
+    const fs::path out = Absolute(args[1]);
+    if (!IsRegularFile(args[0])) return Print({{"lines", -1}, {"error", "cannot read " + args[0]}}, kExitBadInput);
     LoadLevelFrom(args[0]);
     const Number lines = SaveLevel(StrValue(out.string()));
     return Print({{"lines", NumberJson(lines)}}, lines < 0 ? kExitBadInput : kExitOk);
@@ -158,7 +171,7 @@ bool SpriteLoads(int slot) {
 
 int CmdCheck(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("check needs a level file");
-    if (!fs::is_regular_file(args[0]))
+    if (!IsRegularFile(args[0]))
         return Print({{"problems", json::array({{{"section", ""}, {"entry", ""},
                                                   {"message", "cannot read " + args[0]}}})}},
                      kExitBadInput);
@@ -336,9 +349,9 @@ int CmdRender(const std::vector<std::string>& args) {
             return Usage("unknown render option " + args[i]);
         }
     }
-    if (!fs::is_regular_file(args[0])) return Print({{"ok", false}, {"error", "cannot read " + args[0]}}, kExitBadInput);
-    const fs::path out = fs::absolute(args[1]);
-    const fs::path level = fs::absolute(args[0]);
+    if (!IsRegularFile(args[0])) return Print({{"ok", false}, {"error", "cannot read " + args[0]}}, kExitBadInput);
+    const fs::path out = Absolute(args[1]);
+    const fs::path level = Absolute(args[0]);
     std::string error;
     if (!RenderLevel(level.string(), out.string(), opt, error))
         return Print({{"ok", false}, {"error", error}}, kExitBadInput);
@@ -356,14 +369,19 @@ int main(int argc, char** argv) {
     const std::string cmd = args[0];
     args.erase(args.begin());
     int code;
-    if (cmd == "demo") code = CmdDemo(args);
-    else if (cmd == "resave") code = CmdResave(args);
-    else if (cmd == "check") code = CmdCheck(args);
-    else if (cmd == "model-info") code = CmdModelInfo(args);
-    else if (cmd == "model-convert") code = CmdModelConvert(args);
-    else if (cmd == "image-info") code = CmdImageInfo(args);
-    else if (cmd == "render") code = CmdRender(args);
-    else code = Usage("unknown command " + cmd);
+    try {
+        if (cmd == "demo") code = CmdDemo(args);
+        else if (cmd == "resave") code = CmdResave(args);
+        else if (cmd == "check") code = CmdCheck(args);
+        else if (cmd == "model-info") code = CmdModelInfo(args);
+        else if (cmd == "model-convert") code = CmdModelConvert(args);
+        else if (cmd == "image-info") code = CmdImageInfo(args);
+        else if (cmd == "render") code = CmdRender(args);
+        else code = Usage("unknown command " + cmd);
+    } catch (const std::exception& e) {
+        // The answer is JSON whatever went wrong with the input.
+        code = Print({{"ok", false}, {"error", e.what()}}, kExitBadInput);
+    }
     std::fflush(stdout);
     return code;
 }

@@ -1,16 +1,19 @@
 // Files: name resolution, small file services, the cached line file and safe writes.
 #include "runtime/files/files.h"
 
-#include <dirent.h>      // Required for: opendir, readdir (case-insensitive lookup)
-#include <fcntl.h>       // Required for: open
+#include <dirent.h>      // Required for: opendir, readdir (case-insensitive lookup, stale temporaries)
+#include <fcntl.h>       // Required for: open, fallocate
+#include <signal.h>      // Required for: kill (is a writer still running)
 #include <sys/stat.h>    // Required for: stat, fstat, fchmod
-#include <unistd.h>      // Required for: getcwd, chdir, write, fsync, rename
+#include <unistd.h>      // Required for: getcwd, chdir, pwrite, fsync, rename, fchown, faccessat
 
+#include <algorithm>     // Required for: std::all_of
 #include <array>
 #include <cerrno>
-#include <cstdio>        // Required for: FILE, fopen, getc
-#include <cstdlib>       // Required for: realpath's buffer release
+#include <cstdio>        // Required for: std::remove
 #include <cstring>       // Required for: strerror
+#include <limits>        // Required for: std::numeric_limits
+#include <new>           // Required for: std::bad_alloc
 #include <vector>
 
 #include "runtime/frame/program.h"   // Required for: RaiseRuntimeError, AddShutdownStep, AppendErrorLog
@@ -29,11 +32,42 @@ bool IsDirectory(const std::string& path) {
 // a directory opens for reading but cannot be read).
 bool IsReadableFile(const std::string& path) {
     if (path.empty()) return false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
     struct stat st {};
     const bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
     ::close(fd);
+    return ok;
+}
+
+// Opening without blocking keeps a FIFO with no writer from stalling the open; the
+// type check then refuses it, and devices, before the first read.
+template <typename Bytes>
+bool ReadRegular(const std::string& path, size_t maxBytes, Bytes& bytes) {
+    bytes.clear();
+    if (path.empty()) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+              static_cast<uint64_t>(st.st_size) <= maxBytes;
+    try {
+        if (ok) bytes.resize(static_cast<size_t>(st.st_size));
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    // A file that grows meanwhile is read only up to the size it had.
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (!ok) bytes = Bytes();
+    else bytes.resize(done);
     return ok;
 }
 
@@ -182,8 +216,8 @@ bool OpenLineFile(const StrValue& name) {
     lf.path = PathForWriting(name);
 
     StrValue resolved;
-    FILE* f = ResolveFile(name, resolved) ? std::fopen(resolved.CText(), "rb") : nullptr;
-    if (!f) {
+    std::string text;
+    if (!ResolveFile(name, resolved) || !ReadRegularFile(resolved.Std(), kMaxLineFileBytes, text)) {
         lf.unreadable = true;
         RaiseRuntimeError(kEndFileNotLoadable);
         return false;
@@ -191,7 +225,8 @@ bool OpenLineFile(const StrValue& name) {
     int line = 0;
     std::string current;
     bool pending = false;
-    for (int c = std::getc(f); c != EOF && line < kLineFileLines; c = std::getc(f)) {
+    for (size_t at = 0; at < text.size() && line < kLineFileLines; ++at) {
+        const char c = text[at];
         if (c == '\n') {
             if (!current.empty() && current.back() == '\r') current.pop_back();
             lf.lines[line] = CutLine(current);
@@ -200,7 +235,7 @@ bool OpenLineFile(const StrValue& name) {
             pending = false;
         } else {
             // Bounded: a line over the limit keeps only what is ever used.
-            if (current.size() <= static_cast<size_t>(kLineFileLineBytes)) current += static_cast<char>(c);
+            if (current.size() <= static_cast<size_t>(kLineFileLineBytes)) current += c;
             pending = true;
         }
     }
@@ -208,7 +243,6 @@ bool OpenLineFile(const StrValue& name) {
         lf.lines[line] = CutLine(current);
         lf.lastLine = line;
     }
-    std::fclose(f);
     return true;
 }
 
@@ -223,6 +257,104 @@ int CheckedLine(Number line) {
 }
 
 bool IsTrailingByte(unsigned char c) { return c < 32 || c >= 128; }
+
+// ---------------------------------------------------------------------------
+// Safe writes
+
+std::string& LastFailure() {
+    static std::string reason;
+    return reason;
+}
+
+// The name a write through `path` replaces: links are followed to the end of their
+// chain, which may be a name that does not exist yet. 0, or the errno of the failure.
+int FinalTarget(const std::string& path, std::string& target) {
+    constexpr int kMaxLinkHops = 40;
+    target = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(st.st_mode)) return 0;
+        std::string link(4096, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0) return errno;
+        if (n == 0 || static_cast<size_t>(n) == link.size()) return ENAMETOOLONG;
+        link.resize(static_cast<size_t>(n));
+        const size_t slash = target.rfind('/');
+        target = link[0] == '/' || slash == std::string::npos ? link : target.substr(0, slash + 1) + link;
+    }
+    return ELOOP;
+}
+
+// The process id in a temporary name of WriteFileAtomically (".name.tmpPID_N"), or 0.
+pid_t WriterOfTemporary(std::string_view name) {
+    auto digits = [](std::string_view d) {
+        return !d.empty() && d.size() <= 10 &&
+               std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const size_t mark = name.rfind(".tmp");
+    if (name.empty() || name[0] != '.' || mark == std::string_view::npos || mark < 2) return 0;
+    const std::string_view rest = name.substr(mark + 4);
+    const size_t underscore = rest.find('_');
+    if (underscore == std::string_view::npos || !digits(rest.substr(0, underscore)) ||
+        !digits(rest.substr(underscore + 1)))
+        return 0;
+    const long long pid = std::stoll(std::string(rest.substr(0, underscore)));
+    return pid > 0 && pid <= std::numeric_limits<pid_t>::max() ? static_cast<pid_t>(pid) : 0;
+}
+
+// A writer killed part way leaves its temporary file behind; once its process is
+// gone nobody will finish or remove it.
+void RemoveDeadWritersFiles(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    std::vector<std::string> stale;
+    while (const dirent* e = ::readdir(d)) {
+        const pid_t pid = WriterOfTemporary(e->d_name);
+        if (pid != 0 && pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) stale.emplace_back(e->d_name);
+    }
+    ::closedir(d);
+    for (const auto& name : stale) {
+        const std::string file = JoinPath(dir, name);
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(file.c_str());
+    }
+}
+
+bool WriteAll(int fd, std::string_view bytes, off_t at) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, at + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Writes `bytes` over the file's own contents. 0 or the errno of the failure;
+// `touched` tells whether the file may already have changed.
+int RewriteInPlace(const std::string& target, std::string_view bytes, bool& touched) {
+    touched = false;
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return errno;
+    // Claiming the room first makes a full disk fail before any byte changes.
+    if (!bytes.empty() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS) {
+        const int err = errno;
+        ::close(fd);
+        return err;
+    }
+    touched = true;
+    if (!WriteAll(fd, bytes, 0) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return err;
+    }
+    return ::close(fd) != 0 ? errno : 0;
+}
 
 }  // namespace
 
@@ -239,6 +371,14 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 
 // ---------------------------------------------------------------------------
 // Names, directories and deletion
+
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& bytes) {
+    return ReadRegular(path, maxBytes, bytes);
+}
+
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes) {
+    return ReadRegular(path, maxBytes, bytes);
+}
 
 bool ResolveFile(const StrValue& name, StrValue& resolved) {
     const std::string original = name.Std();
@@ -331,29 +471,33 @@ bool CloseLineFile() {
 // ---------------------------------------------------------------------------
 // Safe writes
 
+std::string LastWriteFailure() { return LastFailure(); }
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    auto fail = [&](const std::string& tmp, int err) {
+    auto failFor = [&](const std::string& tmp, const std::string& reason) {
         if (!tmp.empty()) ::unlink(tmp.c_str());
-        AppendErrorLog(StrValue("File not written: " + path + " (" + std::strerror(err) + ")"));
+        LastFailure() = reason;
+        AppendErrorLog(StrValue("File not written: " + path + " (" + reason + ")"));
         return false;
     };
+    auto fail = [&](const std::string& tmp, int err) { return failFor(tmp, std::strerror(err)); };
     if (path.empty()) return fail({}, ENOENT);
 
     // Replace what a link points to, not the link itself.
-    std::string target = path;
+    std::string target;
+    if (const int err = FinalTarget(path, target); err != 0) return fail({}, err);
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
     const bool existed = ::stat(target.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode)) return fail({}, EISDIR);
+    // A device or FIFO is never swapped for a file.
+    if (existed && !S_ISREG(st.st_mode)) return failFor({}, "Not a regular file");
+    // Renaming needs only the folder's permission; the file's own must hold as well.
+    if (existed && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return fail({}, errno);
 
     const size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    RemoveDeadWritersFiles(dir);
 
     static unsigned counter = 0;
     std::string tmp;
@@ -365,25 +509,35 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
     if (fd < 0) return fail({}, EEXIST);
 
-    if (existed) ::fchmod(fd, st.st_mode & 07777);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            return fail(tmp, err);
-        }
-        done += static_cast<size_t>(n);
+    if (existed) {
+        // Ownership first: changing it clears the set-id bits the mode then restores.
+        // Where the owner cannot be kept, the group still may be.
+        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+            (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        ::fchmod(fd, st.st_mode & 07777);
     }
-    if (::fsync(fd) != 0) {
+    if (!WriteAll(fd, bytes, 0) || ::fsync(fd) != 0) {
         const int err = errno;
         ::close(fd);
         return fail(tmp, err);
     }
     if (::close(fd) != 0) return fail(tmp, errno);
-    if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(tmp, errno);
+
+    if (existed && st.st_nlink > 1) {
+        // A rename would part this name from the file's other names. The flushed copy
+        // stays until the file holds the same bytes, so a failure part way loses nothing.
+        bool touched = false;
+        if (const int err = RewriteInPlace(target, bytes, touched); err != 0) {
+            if (!touched) return fail(tmp, err);
+            LastFailure() = std::strerror(err);
+            AppendErrorLog(
+                StrValue("File not written: " + path + " (" + LastFailure() + "); its new contents are in " + tmp));
+            return false;
+        }
+        ::unlink(tmp.c_str());
+    } else if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        return fail(tmp, errno);
+    }
 
     // Make the rename itself survive a crash.
     const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -391,5 +545,6 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::fsync(dfd);
         ::close(dfd);
     }
+    LastFailure().clear();
     return true;
 }

@@ -14,8 +14,11 @@
 // Dependencies: runtime/frame (strvalue, program).
 #pragma once
 
+#include <cstddef>       // Required for: size_t
+#include <cstdint>       // Required for: uint8_t
 #include <string>        // Required for: std::string
 #include <string_view>   // Required for: std::string_view
+#include <vector>        // Required for: std::vector
 
 #include "runtime/frame/strvalue.h"   // Required for: Number, StrValue
 
@@ -23,6 +26,18 @@
 constexpr int kLineFileLines = 256;
 // Longer lines and texts are cut to this many bytes.
 constexpr int kLineFileLineBytes = 1023;
+
+// The most each reader takes from one file; a larger file is one that cannot be read.
+constexpr size_t kMaxIniFileBytes = size_t(64) << 20;
+constexpr size_t kMaxLineFileBytes = size_t(16) << 20;
+constexpr size_t kMaxModelFileBytes = size_t(128) << 20;
+constexpr size_t kMaxPictureFileBytes = size_t(512) << 20;
+
+// Reads a whole regular file of at most `maxBytes` bytes. A FIFO, device, socket or
+// directory is refused without waiting on it, as is a larger file; false then, and
+// also when the file cannot be opened or read.
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::string& bytes);
+bool ReadRegularFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes);
 
 // Finds the file a name refers to. Succeeds with the name unchanged when it can be
 // opened for reading; otherwise tries "\" as "/" and then each path component
@@ -57,9 +72,16 @@ bool CloseLineFile();
 
 // Replaces the file at `path` with `bytes` without ever leaving a half-written
 // file: writes a temporary file in the same directory, flushes it to disk and
-// renames it over the target. On failure the old file stays as it was, a line
-// goes to the error log and the result is false.
+// renames it over the target, with the target's mode and, where this process may
+// set it, its owner. A link is written through to the file it names (created when
+// missing). A file with several names is rewritten in place from the flushed
+// temporary copy, so its names stay one file. A target this process may not write
+// fails like any other failed write: the old file stays as it was, a line goes to
+// the error log and the result is false. Temporary files of writers that died
+// are removed from the folder on the way.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Why the latest safe write failed ("Permission denied"); empty after a success.
+std::string LastWriteFailure();
 
 // Names and keys compare without regard to ASCII letter case.
 bool SameIgnoringCase(std::string_view a, std::string_view b);

@@ -1,10 +1,9 @@
 // The INI document: one process-wide, in-memory copy of one INI file.
 #include "runtime/files/ini.h"
 
-#include <cstdio>    // Required for: FILE, fopen, fread
 #include <vector>
 
-#include "runtime/files/files.h"     // Required for: ResolveFile, PathForWriting, WriteFileAtomically
+#include "runtime/files/files.h"     // Required for: ResolveFile, ReadRegularFile, PathForWriting, WriteFileAtomically
 #include "runtime/frame/program.h"   // Required for: AddShutdownStep
 
 namespace {
@@ -105,17 +104,6 @@ std::vector<IniSection> ParseText(std::string_view bytes) {
     return sections;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
 bool WriteBack() {
     IniDocument& doc = Doc();
     if (!doc.dirty || doc.fileName.empty()) {
@@ -153,7 +141,7 @@ void IniOpen(const StrValue& file) {
     const bool found = ResolveFile(file, resolved);
     std::string path = PathForWriting(file);
     std::string bytes;
-    if (found && ReadWholeFile(resolved.Std(), bytes)) {
+    if (found && ReadRegularFile(resolved.Std(), kMaxIniFileBytes, bytes)) {
         ReplaceDocument(ParseText(bytes), std::move(path));
     } else {
         ReplaceDocument({}, std::move(path));

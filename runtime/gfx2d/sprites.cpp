@@ -5,10 +5,8 @@
 #include <GL/glext.h>   // Required for: PFNGLACTIVETEXTUREARBPROC, GL_TEXTURE0_ARB
 
 #include <array>        // Required for: std::array
-#include <filesystem>   // Required for: std::filesystem::file_size
-#include <fstream>      // Required for: std::ifstream
 
-#include "runtime/files/files.h"        // Required for: ResolveFile
+#include "runtime/files/files.h"        // Required for: ResolveFile, ReadRegularFile
 #include "runtime/frame/frame.h"        // Required for: GraphicsAvailable, GetGLProcAddress
 #include "runtime/gfx2d/bmp.h"
 #include "runtime/gfx2d/builtin_font.h"
@@ -127,19 +125,6 @@ void FillSlot(SpriteSlot& slot, std::vector<uint8_t>& texels, int textureWidth, 
     }
 }
 
-// Only regular files: a directory or a device that opens for reading has no size to trust.
-bool ReadWholeFile(const StrValue& path, std::vector<uint8_t>& bytes) {
-    std::error_code error;
-    const std::filesystem::path file(path.Std());
-    if (!std::filesystem::is_regular_file(file, error)) return false;
-    const uintmax_t size = std::filesystem::file_size(file, error);
-    if (error) return false;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    bytes.resize(size_t(size));
-    return bool(in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size)));
-}
-
 GLuint TextureName(int slot, int variant) {
     if (slot < 0 || slot >= kSpriteSlotCount) return 0;
     return State().slots[size_t(slot)].textures[variant == 1 ? 1 : 0];
@@ -164,7 +149,7 @@ Number LoadBmpToSlot(Number slotNumber, const StrValue& path, Number colourKey) 
     if (slot == nullptr) return 0;
     DeleteTextures(*slot);
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) return 0;
+    if (!ReadRegularFile(path.Std(), kMaxPictureFileBytes, bytes)) return 0;
     if (GraphicsAvailable()) QueryGL();
     const int limit = GraphicsAvailable() ? State().maxTextureSize : kDefaultTextureLimit;
     BmpTexture picture;

@@ -3,13 +3,13 @@
 
 #include <algorithm>   // Required for: std::min, std::max, std::find
 #include <cmath>       // Required for: std::sqrt, std::fabs, std::isfinite
-#include <cstdio>      // Required for: FILE, fopen, fread, printf
+#include <cstdio>      // Required for: printf
 #include <cstdlib>     // Required for: strtod
 #include <cstring>     // Required for: std::memcpy
 #include <new>         // Required for: std::bad_alloc
 #include <string_view>
 
-#include "runtime/files/files.h"     // Required for: WriteFileAtomically
+#include "runtime/files/files.h"     // Required for: ReadRegularFile, WriteFileAtomically
 #include "runtime/frame/program.h"   // Required for: AppendErrorLog
 
 namespace {
@@ -331,20 +331,6 @@ void ExpandVertex(const MeshObject& model, const MeshFrame& frame, const PackedV
     out.v = i < model.texV.size() ? -model.texV[i] : 0.0f;
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path, bool& opened) {
-    std::vector<uint8_t> bytes;
-    opened = false;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    opened = true;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    if (std::ferror(f)) opened = false;
-    std::fclose(f);
-    return bytes;
-}
-
 void PutU32(std::string& out, uint32_t v) {
     for (int k = 0; k < 4; ++k) out.push_back(char((v >> (8 * k)) & 0xFF));
 }
@@ -429,14 +415,8 @@ ModelReadResult ReadModelBytes(MeshObject& model, const uint8_t* data, size_t si
 
 ModelReadResult ReadModelFile(MeshObject& model, const std::string& path) {
     model.Clear();
-    bool opened;
     std::vector<uint8_t> bytes;
-    try {
-        bytes = ReadWholeFile(path, opened);
-    } catch (const std::bad_alloc&) {
-        return ModelReadResult::kMallocError;
-    }
-    if (!opened) return ModelReadResult::kNotOpened;
+    if (!ReadRegularFile(path, kMaxModelFileBytes, bytes)) return ModelReadResult::kNotOpened;
     return ReadModelBytes(model, bytes.data(), bytes.size());
 }
 

@@ -36,7 +36,7 @@ TEST_F(EditorTest, FailedSaveSaysSoAndKeepsTheOldFile) {
     ClickWithWritesFailing("bt_save");
     AnswerMessage(message);
     RunEditor();
-    EXPECT_EQ(message, "Could not save level.ini.");
+    EXPECT_EQ(message, "Could not save level.ini: File too large");
     EXPECT_EQ(Read("level.ini"), DemoLevelText());
 }
 

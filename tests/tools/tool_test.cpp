@@ -1,12 +1,15 @@
 // zentrovel-tool, run as the built program: every command on the demo and on broken
 // inputs, checking exit codes and the shape of the JSON answer.
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,13 +28,14 @@ struct Answer {
     json doc;
 };
 
-// Runs the tool with the arguments (each quoted) and parses its standard output.
-Answer RunTool(const std::vector<std::string>& args) {
+// Runs the tool with the arguments (each quoted), under a time limit and optionally as
+// another user, and parses its standard output.
+Answer RunTool(const std::vector<std::string>& args, const std::string& prefix = "") {
     // The OpenGL driver keeps a few allocations to the end of the process; in sanitizer
     // builds they would turn a good render into a failed exit.
     const bool render = !args.empty() && args[0] == "render";
-    std::string cmd = std::string(render ? "ASAN_OPTIONS=detect_leaks=0 " : "") + "'" + ZV_BINARY_DIR +
-                      "/tools/zentrovel-tool'";
+    std::string cmd = std::string(render ? "ASAN_OPTIONS=detect_leaks=0 " : "") + "timeout 120 " + prefix + "'" +
+                      ZV_BINARY_DIR + "/tools/zentrovel-tool'";
     for (const auto& a : args) cmd += " '" + a + "'";
     cmd += " 2>/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
@@ -162,6 +166,63 @@ TEST_F(ToolTest, ResaveReportsTheLinesWrittenOrMinusOne) {
     EXPECT_EQ(bad.code, 1);
     EXPECT_EQ(bad.doc["lines"], -1);
     EXPECT_EQ(RunTool({"resave", Scratch("missing.ini").string(), Scratch("x.ini").string()}).code, 1);
+}
+
+TEST_F(ToolTest, ResaveAsAnotherUserLeavesAFileItMayNotWrite) {
+    if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
+        GTEST_SKIP() << "needs root and setpriv to run the tool as the user nobody";
+    // A folder anyone may write, outside the test's private temporary folder.
+    char folder[] = "/tmp/zv_tool_perm_XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    ::chmod(folder, 0777);
+    const fs::path out = fs::path(folder) / "level.ini";
+    WriteText(out, "old");
+    ::chmod(out.c_str(), 0444);
+    fs::copy_file(Demo("level.ini"), fs::path(folder) / "in.ini");
+    const Answer a = RunTool({"resave", (fs::path(folder) / "in.ini").string(), out.string()},
+                             "env TMPDIR=" + std::string(folder) + " setpriv --reuid=nobody --regid=nogroup --clear-groups ");
+    EXPECT_EQ(a.code, 1);
+    EXPECT_EQ(a.doc, json({{"lines", -1}}));
+    std::ifstream in(out);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+    struct stat st {};
+    EXPECT_EQ(::stat(out.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    fs::remove_all(folder);
+}
+
+TEST_F(ToolTest, FifosDevicesAndLinkLoopsNeverStallOrAbortTheTool) {
+    const fs::path dir = Scratch("hostile");
+    fs::copy(Demo(), dir, fs::copy_options::recursive);
+    for (const char* f : {"media/wall.kmo", "media/steps.kmoa", "media/tower.kmoa", "media/grass.bmp"})
+        fs::remove(dir / f);
+    ASSERT_EQ(::mkfifo((dir / "media/wall.kmo").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((dir / "media/steps.kmoa").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", dir / "media/tower.kmoa");
+    fs::create_symlink("/dev/zero", dir / "media/grass.bmp");
+    fs::create_symlink("/dev/zero", dir / "zero.ini");
+    fs::create_symlink("loop.ini", dir / "loop.ini");
+    WriteText(dir / "dev.ini", "[memory]\r\nroot=/dev\r\n[types]\r\ncount=2\r\n0=zero\r\n1=stdin\r\n");
+    const std::string d = dir.string() + "/";
+    const std::vector<std::vector<std::string>> runs = {
+        {"check", d + "dev.ini"},         {"check", d + "fifo.ini"},
+        {"check", d + "zero.ini"},        {"check", d + "loop.ini"},
+        {"resave", d + "loop.ini", d + "out.ini"}, {"resave", d + "level.ini", d + "loop.ini"},
+        {"render", d + "loop.ini", d + "out.png"}, {"model-info", d + "media/wall.kmo"},
+        {"image-info", d + "media/grass.bmp"},
+    };
+    for (const auto& args : runs) {
+        const Answer a = RunTool(args);
+        EXPECT_EQ(a.code, 1) << args[0] << " " << args[1] << " (124: still running)";
+        EXPECT_TRUE(a.doc.is_object()) << args[0] << " " << args[1];
+    }
+    // The level itself loads; only the two media that are no files are reported.
+    const Answer level = RunTool({"check", d + "level.ini"});
+    EXPECT_EQ(level.code, 1);
+    ASSERT_EQ(level.doc["problems"].size(), 2u) << level.doc.dump();
+    EXPECT_EQ(level.doc["problems"][0]["message"], "media file \"media/wall.kmo\" does not load");
+    EXPECT_EQ(level.doc["problems"][1]["message"], "media file \"media/grass.bmp\" does not load");
 }
 
 TEST_F(ToolTest, ResavedDemoLevelStillLoadsRelativeToItsOwnDirectory) {

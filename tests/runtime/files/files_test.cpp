@@ -68,8 +68,80 @@ TEST_F(FilesTest, FailedAtomicWriteKeepsTheOldFileAndLogsALine) {
     EXPECT_FALSE(WriteFileAtomically("nowhere/level.ini", "new"));
     fs::create_directory("adir");
     EXPECT_FALSE(WriteFileAtomically("adir", "new"));
+    ASSERT_EQ(::mkfifo("pipe.ini", 0644), 0);
+    EXPECT_FALSE(WriteFileAtomically("pipe.ini", "new"));
+    EXPECT_TRUE(fs::is_fifo("pipe.ini"));
+    fs::create_symlink("loop.ini", "loop.ini");
+    EXPECT_FALSE(WriteFileAtomically("loop.ini", "new"));
+    EXPECT_EQ(LastWriteFailure(), "Too many levels of symbolic links");
 
     const std::string log = ErrorLog();
     EXPECT_NE(log.find("File not written: Locked/level.ini (Permission denied)\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("File not written: nowhere/level.ini"), std::string::npos) << log;
+}
+
+TEST_F(FilesTest, AtomicWriteKeepsLinksNamesAndOwnerAndClearsDeadWritersLeftovers) {
+    fs::create_symlink("made.ini", "dangling.ini");
+    WriteBytes("a.ini", "old");
+    fs::create_hard_link("a.ini", "b.ini");
+    WriteBytes("theirs.ini", "old");
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown("theirs.ini", 65534, 65534), 0);
+    }
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string deadLeftover = ".x.ini.tmp" + std::to_string(dead) + "_7";
+    const std::string liveLeftover = ".x.ini.tmp" + std::to_string(::getppid()) + "_7";
+    for (const std::string& name : {deadLeftover, liveLeftover, std::string(".x.ini.tmp_7")}) WriteBytes(name, "part");
+
+    for (const char* name : {"dangling.ini", "a.ini", "theirs.ini"}) EXPECT_TRUE(WriteFileAtomically(name, "new")) << name;
+    EXPECT_TRUE(fs::is_symlink("dangling.ini"));
+    EXPECT_EQ(ReadBytes("made.ini"), "new");
+    EXPECT_EQ(ReadBytes("b.ini"), "new");
+    EXPECT_TRUE(fs::equivalent("a.ini", "b.ini"));
+    struct stat st {};
+    ASSERT_EQ(::stat("theirs.ini", &st), 0);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 65534u) << "root keeps the owner";
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+    EXPECT_FALSE(fs::exists(deadLeftover));
+    EXPECT_TRUE(fs::exists(liveLeftover));
+    EXPECT_TRUE(fs::exists(".x.ini.tmp_7"));
+}
+
+TEST_F(FilesTest, AFileThisUserMayNotWriteIsNotReplaced) {
+    WriteBytes("locked.ini", "old");
+    ::chmod("locked.ini", 0444);
+    ::chmod(dir_.c_str(), 0777);
+    const int code = RunInChild(
+        [] { return !WriteFileAtomically("locked.ini", "new") && LastWriteFailure() == "Permission denied" ? 0 : 1; },
+        20, true);
+    if (code == 99) GTEST_SKIP() << "no user nobody to become";
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ReadBytes("locked.ini"), "old");
+    struct stat st {};
+    ASSERT_EQ(::stat("locked.ini", &st), 0);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_NE(ErrorLog().find("File not written: locked.ini (Permission denied)\r\n"), std::string::npos) << ErrorLog();
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2) << "no temporary file left";
+}
+
+TEST_F(FilesTest, ReadersTakeOnlyRegularFilesOfBoundedSizeAndNeverWait) {
+    WriteBytes("plain.ini", "[memory]\r\nroot=x\r\n");
+    WriteBytes("huge.ini", "[memory]\r\nroot=x\r\n");
+    fs::resize_file("huge.ini", uintmax_t(1) << 30);   // sparse: costs no disk
+    ASSERT_EQ(::mkfifo("fifo.ini", 0644), 0);
+    fs::create_symlink("/dev/zero", "zero.ini");
+    for (const std::string name : {"plain.ini", "huge.ini", "fifo.ini", "zero.ini"}) {
+        const bool plain = name == "plain.ini";
+        const int code = RunInChild([&] {
+            IniOpen(StrValue(name));
+            const bool ini = IniGet("memory", "root") == (plain ? "x" : "NO_DATA");
+            return ini && ReadFileLine(StrValue(name), 0) == (plain ? "[memory]" : "NO_FILE") ? 0 : 1;
+        });
+        EXPECT_EQ(code, 0) << name << (code == -1 ? ": still reading" : "");
+    }
 }

@@ -2,15 +2,21 @@
 // document and line file are emptied afterwards.
 #pragma once
 
+#include <grp.h>                // Required for: setgroups
 #include <gtest/gtest.h>
 #include <linux/capability.h>   // Required for: dropping root's permission override
+#include <pwd.h>                // Required for: getpwnam
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -42,6 +48,29 @@ private:
     }
     std::string dir_;
 };
+
+// Runs `body` in a child process and gives its exit code, or -1 when it did not end
+// within `seconds` (it is then killed). With `unprivileged` a root child first becomes
+// the user nobody (exit code 99 when it cannot).
+inline int RunInChild(const std::function<int()>& body, int seconds = 20, bool unprivileged = false) {
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (unprivileged && ::geteuid() == 0 &&
+            (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0))
+            ::_exit(99);
+        ::_exit(body());
+    }
+    for (int tick = 0; tick < seconds * 100; ++tick) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+        ::usleep(10000);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return -1;
+}
 
 class ScratchDirTest : public ::testing::Test {
 protected:
