@@ -139,31 +139,7 @@ protected:
         PreviewTime = 0;
         SetViewport(0, 0, 400, 300);
     }
-    // Window position of a world point in the view just set.
-    static bool Project(double x, double y, double z, double& sx, double& sy) {
-        return Engine3D().WorldToScreen(x, y, z, sx, sy);
-    }
 };
-
-TEST_F(DrawLevelViewTest, EveryViewLooksAtTheTargetAndOnlyThePerspectiveHasDepth) {
-    ViewTarget(0) = 3;
-    ViewTarget(1) = 1;
-    ViewTarget(2) = -2;
-    for (int mode = 0; mode < 4; ++mode) {
-        DrawLevelView(mode);
-        EXPECT_EQ(Engine3D().Orthographic(), mode != kViewPerspective) << mode;
-        double sx = 0, sy = 0;
-        ASSERT_TRUE(Project(3, 1, -2, sx, sy)) << mode;
-        EXPECT_NEAR(sx, 200, 1e-6) << mode;
-        EXPECT_NEAR(sy, 150, 1e-6) << mode;
-    }
-    // The front view shows +x to the right and +y up.
-    DrawLevelView(kViewFront);
-    double sx = 0, sy = 0;
-    Project(4, 2, -2, sx, sy);
-    EXPECT_GT(sx, 200);
-    EXPECT_LT(sy, 150);
-}
 
 TEST_F(DrawLevelViewTest, PathObjectsStandAtThePreviewTime) {
     PathLen.Dim(1);
