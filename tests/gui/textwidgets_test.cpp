@@ -119,7 +119,7 @@ TEST_F(ListTest, ClickBelowTheLastItemClearsTheSelection) {
     gui().Step();
     gui().ClickOffset("ls_path", 10, 4).Run();
     EXPECT_EQ(GetPropNum("ls_pathSELECT"), 0);
-    gui().ClickOffset("ls_path", 10, 3 * kFy + 4).Run();
+    gui().ClickOffset("ls_path", 10, 2 * kFy + 4).Run();   // the line just below the last
     EXPECT_EQ(GetPropNum("ls_pathSELECT"), -1);
     EXPECT_EQ(GetPropNum("ls_pathCLICKED"), 1);
 }
