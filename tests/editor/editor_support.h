@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,11 +20,35 @@
 #include "editor/level.h"
 #include "gui/dialog.h"
 #include "gui/proptable.h"
+#include "gui/widgets.h"
+#include "runtime/platform/scancodes.h"
 #include "runtime/gfx2d/draw2d.h"
 #include "tests/editor/level_media.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/headless.h"
 #include "tools/demo.h"
+
+using Strings = std::vector<std::string>;
+
+// The lines of one section of a level file, "[name]" included, each ended by CR LF.
+inline std::string Section(const std::string& text, const std::string& name) {
+    const size_t start = text.find("[" + name + "]");
+    if (start == std::string::npos) return "<no section " + name + ">";
+    const size_t end = text.find("\r\n[", start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end + 2 - start);
+}
+
+// Lines joined with CR LF, as the INI writer ends them.
+inline std::string Crlf(const std::string& lines) {
+    std::string text;
+    size_t start = 0;
+    while (start < lines.size()) {
+        const size_t end = std::min(lines.find('\n', start), lines.size());
+        text += lines.substr(start, end - start) + "\r\n";
+        start = end + 1;
+    }
+    return text;
+}
 
 // Writes of more than a few bytes fail while it lives (even for root), as on a full disk.
 class FileSizeLimit {
@@ -136,10 +161,55 @@ protected:
         gui().Do([&text](HeadlessPlatform&) { text = ShownText(); });
         return gui().Click(button).Idle(1);
     }
+    // Saves from the main panel (a frame after a dialog has closed) and answers the message.
+    void SaveFromPanel() {
+        gui().Idle(1).Click("bt_save");
+        AnswerMessage(saveMessage_);
+    }
+    // What the save wrote, once the editor has run.
+    std::string Saved() const {
+        EXPECT_EQ(saveMessage_.rfind("Saved successfully.", 0), 0u) << saveMessage_;
+        return Read("level.ini");
+    }
+    GuiDriver& Items(const StrValue& list, std::vector<std::string>& out) {
+        return gui().Do([list, &out](HeadlessPlatform&) {
+            out.clear();
+            for (int i = 0; i < ItemCount(list); ++i) out.push_back(GetItem(list, i).Std());
+        });
+    }
+    GuiDriver& Record(const StrValue& key, std::string& out) {
+        return gui().Do([key, &out](HeadlessPlatform&) { out = GetProp(key).Std(); });
+    }
+    GuiDriver& ClickRadio(const StrValue& id, int item) { return gui().ClickOffset(id, 10, item * fy_ + fy_ / 2); }
+
+    // A camera button: the position dialog opens above `depth` dialogs, the up arrow
+    // moves the camera back, OK keeps it there.
+    void CameraMovesBack(const StrValue& button, int depth) {
+        gui().Do([](HeadlessPlatform&) { ViewDistance = 12; }).Click(button);
+        gui().Do([depth](HeadlessPlatform&) {
+            EXPECT_EQ(DialogStackDepth(), depth + 1);
+            EXPECT_EQ(GetPropNum("sl_timeWIDTH"), 200) << "the position dialog's time slider";
+        });
+        gui().PressKey(kKeyUp).Idle(3).ReleaseKey(kKeyUp).Click("bt_ok").Idle(1);
+        gui().Do([button](HeadlessPlatform&) { EXPECT_GT(ViewDistance, 12) << button; });
+    }
+    // A position button with the camera at the origin, 12 away: a click into the front
+    // view at (300, 110) places x 7 and y 4.5; into the top view at (300, 403), x 7
+    // and z -5. The other coordinate stays.
+    enum View { kFront, kTop };
+    void PlaceWith(const StrValue& button, View view) {
+        gui().Do([](HeadlessPlatform&) {
+            for (int k = 0; k < 3; ++k) ViewTarget(k) = 0;
+            ViewDistance = 12;
+        });
+        gui().Click(button).MoveToPoint(300, view == kFront ? 110 : 403).Press().Idle(1).Release().Idle(1);
+        gui().Click("bt_ok").Idle(1);
+    }
 
     Number fx_ = 0, fy_ = 0;
 
 private:
+    std::string saveMessage_;
     std::string dir_;
     std::filesystem::path oldDir_;
     std::unique_ptr<GuiDriver> driver_;

@@ -1,4 +1,5 @@
-// The editor's main panel and loop, end to end on the demo level.
+// The editor's main panel and loop, end to end on the demo level: what the designer sees
+// and what the saved "level.ini" then says.
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -8,221 +9,167 @@
 #include "runtime/files/files.h"
 #include "runtime/frame/frame.h"
 #include "runtime/frame/input.h"
-#include "runtime/platform/scancodes.h"
 #include "tests/editor/editor_support.h"
+#include "tests/editor/level_slots.h"
 
 namespace {
 
-int CountLines(const std::string& text) {
-    int n = 0;
-    for (char c : text) n += c == '\n';
-    return n;
+using level_media::ModelBytes;
+using level_media::PictureBytes;
+using level_media::WriteBytes;
+
+// The panel's widgets in layout order: buttons as id and caption, lists by id, texts.
+Strings PanelWidgets() {
+    Strings out;
+    for (int n = 1; n <= GetPropNum("COUNT"); ++n) {
+        const std::string id = GetProp("ID"_s + n).Std();
+        if (id.rfind("ID_SPACER", 0) == 0) continue;
+        if (id.rfind("ID_STATIC", 0) == 0) out.push_back(GetProp(StrValue(id) + "TEXT").Std());
+        else if (id.rfind("ls_", 0) == 0) out.push_back(id);
+        else out.push_back(id + " " + GetProp(StrValue(id) + "TEXT").Std());
+    }
+    return out;
 }
 
-TEST_F(EditorTest, SaveShowsTheRealLineCountAndWritesTheLevel) {
-    std::string message;
+TEST_F(EditorTest, PanelCaptionsFixedMediaSlotsAndTheSaveMessages) {
+    // Start-up media told apart by size: models by triangles, pictures by width.
+    const struct {
+        const char* file;
+        int size;
+    } files[] = {{"pointer.kmo", 1},       {"skybox.kmo", 2},          {"media/shadow.kmo", 3},
+                 {"media/skybox.kmo", 4},  {"hand.bmp", 11},           {"skybox.bmp", 12},
+                 {"media/shadow.bmp", 21}, {"media/skybox.bmp", 22},   {"mousehelp.bmp", 23},
+                 {"mousepointer.bmp", 24}, {"media/extralife.bmp", 25}, {"media/energy.bmp", 26},
+                 {"media/shield.bmp", 27}, {"media/checkpoint.bmp", 28}, {"media/shot1.bmp", 29}};
+    for (const auto& f : files) {
+        const std::string name = f.file;
+        WriteBytes(Path(name), name.ends_with(".kmo") ? ModelBytes(f.size) : PictureBytes(f.size, 2));
+    }
+    Strings widgets;
+    std::string objFirst, objLast, opts, saved, failed;
+    gui().Do([&](HeadlessPlatform&) {
+        widgets = PanelWidgets();
+        objFirst = GetItem("ls_obj", 0).Std();
+        objLast = GetItem("ls_obj", 10).Std();
+        // Game media replace the editor's own in 100 and 101.
+        const int models[][2] = {{100, 3}, {101, 4}};
+        for (const auto& [slot, triangles] : models) EXPECT_EQ(SlotTriangles(slot), triangles) << slot;
+        const int sprites[][2] = {{100, 21}, {101, 22}, {102, 23}, {103, 24}, {500, 25},
+                                  {501, 26}, {502, 27}, {503, 28}, {1000, 29}};
+        for (const auto& [slot, width] : sprites) EXPECT_EQ(SpriteWidth(slot), width) << slot;
+        EXPECT_DOUBLE_EQ(GetFrameInterval(), 1000.0 / 15);
+    });
+    gui().Click("bt_general");
+    AnswerMessage(opts);
     gui().Click("bt_save");
-    AnswerMessage(message);
-    RunEditor();
-    const std::string saved = Read("level.ini");
-    EXPECT_EQ(saved, DemoLevelText());
-    EXPECT_EQ(message, "Saved successfully. File has " + std::to_string(CountLines(saved)) + " lines. (255 is max)");
-    EXPECT_FALSE(std::filesystem::exists(Path("level.recover.ini"))) << "nothing changed";
-}
-
-TEST_F(EditorTest, FailedSaveSaysSoAndKeepsTheOldFile) {
-    std::string message;
+    AnswerMessage(saved);
     gui().Do([](HeadlessPlatform&) { ObjPos(0, 0) = 7; });
     ClickWithWritesFailing("bt_save");
-    AnswerMessage(message);
+    AnswerMessage(failed);
     RunEditor();
-    EXPECT_EQ(message, "Could not save level.ini: File too large");
+    EXPECT_EQ(widgets, (Strings{"bt_general Opts", "bt_players Actors", "bt_paths Paths", "bt_specials Specials",
+                                "bt_weapons Weapons", "bt_view Camera", "Models", "ls_kmo", "bt_kmo_new New",
+                                "bt_kmo_del Delete", "bt_kmo_ani Ani", "Textures", "ls_tex", "bt_tex_new New",
+                                "bt_tex_del Delete", "Objects in Level", "ls_obj", "bt_obj_new New",
+                                "bt_obj_edit Edit", "bt_obj_pos Pos", "bt_obj_del Delete", "bt_save Save",
+                                "bt_test Test"}));
+    EXPECT_EQ(objFirst, " 0ground.kmo      /grass.bmp");
+    EXPECT_EQ(objLast, "10toxic.kmo       /toxic.bmp");
+    EXPECT_EQ(opts, "Needs to be implemented, yet!");
+    EXPECT_EQ(saved, "Saved successfully. File has 60 lines. (255 is max)");
+    EXPECT_EQ(failed, "Could not save level.ini: File too large");
     EXPECT_EQ(Read("level.ini"), DemoLevelText());
 }
 
-TEST_F(EditorTest, ObjectListLinesShowNumberModelAndTexture) {
-    std::string first, last, added;
-    gui().Do([&](HeadlessPlatform&) {
-        first = GetItem("ls_obj", 0).Std();
-        last = GetItem("ls_obj", 10).Std();
-        // A long model name is cut so the texture stays in view.
-        ModelFiles(0) = "a_model_with_a_very_long_name.kmo";
+TEST_F(EditorTest, ObjectDialogPosCameraNewAndDeleteWriteTheLevel) {
+    std::string water[6], lineAfterEdit, newTitle, firstAfterDelete;
+    const char* const fields[6] = {"TEXT", "tx_alphaTEXT", "ra_behaveSELECT", "ls_kmoSELECT", "ls_texSELECT",
+                                   "ls_pathSELECT"};
+    // The water object opens with its own values, and OK keeps them.
+    SelectLine("ls_obj", 9);
+    gui().Click("bt_obj_edit");
+    for (int k = 0; k < 6; ++k) Record(fields[k], water[k]);
+    gui().Click("bt_ok").Idle(1);
+    // Cancel after changing every field keeps the wall; OK stores every field.
+    SelectLine("ls_obj", 1);
+    for (const char* close : {"bt_cancel", "bt_ok"}) {
+        gui().Click("bt_obj_edit");
+        SelectLine("ls_kmo", 2);
+        SelectLine("ls_tex", 3);
+        gui().TypeInto("tx_alpha", "-0.5");
+        ClickRadio("ra_behave", 2);
+        SelectLine("ls_path", 1);
+        gui().Click(close).Idle(1);
+    }
+    Record("ls_objTEXT", lineAfterEdit);
+    // None and None; an empty model selection keeps the model.
+    SelectLine("ls_obj", 7);
+    gui().Click("bt_obj_edit").Click("bt_notex").Click("bt_nopath");
+    gui().Do([](HeadlessPlatform&) { SetProp("ls_kmoSELECT", "-1"); });
+    gui().Click("bt_ok").Idle(1);
+    // Pos moves the object, and the view follows it at once.
+    SelectLine("ls_obj", 4);
+    PlaceWith("bt_obj_pos", kFront);
+    gui().Do([](HeadlessPlatform&) {
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(ViewTarget(k), ObjPos(4, k)) << k;
     });
-    gui().Click("bt_obj_new").Click("bt_ok");
-    gui().Do([&](HeadlessPlatform&) { added = GetItem("ls_obj", 11).Std(); });
+    CameraMovesBack("bt_view", 1);
+    gui().Click("bt_obj_new");
+    Record("TEXT", newTitle);
+    gui().Click("bt_ok").Idle(1);
+    SelectLine("ls_obj", 0);
+    gui().Click("bt_obj_del").Idle(1);
+    gui().Do([&](HeadlessPlatform&) { firstAfterDelete = GetItem("ls_obj", 0).Std(); });
+    SaveFromPanel();
     RunEditor();
-    EXPECT_EQ(first, " 0ground.kmo      /grass.bmp");
-    EXPECT_EQ(last, "10toxic.kmo       /toxic.bmp");
-    EXPECT_EQ(added, "11a_model_with_a_v/<no tex>");
+    EXPECT_EQ(Strings(water, water + 6), (Strings{"Model", "-0.55", "1", "5", "4", "-1"}));
+    EXPECT_NE(lineAfterEdit.find("| 1wall.kmo        /brick.bmp|"), std::string::npos) << "no rebuild after Edit";
+    EXPECT_EQ(newTitle, "Model");
+    EXPECT_EQ(firstAfterDelete, " 0ground.kmo      /<no tex>");
+    // Object 1 now rides path 1, which puts it on the path's first point.
+    EXPECT_EQ(Section(Saved(), "objects"),
+              Crlf("[objects]\ncount=11\n0=0 0 0 0 0 -1 0 0 -1 \n1=-2 0 -3 0 2 3 -0.5 2 1 \n"
+                   "2=0 0 -29.5 0 1 1 0 0 -1 \n3=29.5 0 0 90 1 1 0 0 -1 \n4=7 4.5 0 90 1 1 0 0 -1 \n"
+                   "5=5 0 -5 180 2 2 0 0 -1 \n6=-8 0 -17 0 3 2 0 0 -1 \n7=-8 0.3 -12 0 4 -1 0 0 -1 \n"
+                   "8=-7 0 -5 0 7 2 0 0 -1 \n9=-7 0 -5 0 5 4 -0.55 1 -1 \n10=6 0 1 0 6 5 0 2 -1 \n"));
 }
 
-TEST_F(EditorTest, NewModelTakesTheChosenFileFromTheMediaFolder) {
+TEST_F(EditorTest, ModelAndTextureButtonsRenumberTheObjects) {
     std::filesystem::copy_file(Path("media/wall.kmo"), Path("media/extra.kmo"));
+    std::filesystem::copy_file(Path("media/wood.bmp"), Path("media/planks.bmp"));
     platform().QueueFileAnswer(Path("media/extra.kmo"));
     platform().QueueFileAnswer("NO_FILE");
-    std::string items;
-    gui().Click("bt_kmo_new").Idle(1).Click("bt_kmo_new");
-    gui().Do([&](HeadlessPlatform&) { items = GetProp("ls_kmoTEXT").Std(); });
-    RunEditor();
-    ASSERT_EQ(ModelCount(), 12);
-    EXPECT_EQ(ModelFiles(11).Std(), "extra.kmo");
-    EXPECT_NE(items.find("|extra.kmo"), std::string::npos) << "the panel lists the new model";
-    ASSERT_EQ(platform().FileDialogCalls().size(), 2u);
-    EXPECT_EQ(platform().FileDialogCalls()[0].filter, "KMO Objects (*.kmo)|*.kmo");
-    EXPECT_TRUE(platform().FileDialogCalls()[0].open);
-    EXPECT_EQ(GetCurrentDir().Std(), Path(""));
-}
-
-TEST_F(EditorTest, DeleteModelRemovesItsObjectsAndRenumbersTheLastModelsObjects) {
-    // Model 1 (wall) has objects 1 to 4; model 10 (spiker, the last) has none, but
-    // every object of model 7 (pool) must survive the move.
-    SelectLine("ls_kmo", 1);
-    gui().Click("bt_kmo_del");
-    RunEditor();
-    ASSERT_EQ(ModelCount(), 10);
-    EXPECT_EQ(ModelFiles(1).Std(), "spiker.kmo");
-    EXPECT_EQ(ObjectCount(), 7);
-    for (int o = 0; o < ObjectCount(); ++o) {
-        EXPECT_NE(ModelFiles(ObjProps(o, 0)).Std(), "wall.kmo") << o;
-    }
-}
-
-TEST_F(EditorTest, NewTextureAppendsTheChosenPicture) {
-    std::filesystem::copy_file(Path("media/wood.bmp"), Path("media/planks.bmp"));
     platform().QueueFileAnswer(Path("media/planks.bmp"));
-    gui().Click("bt_tex_new");
-    RunEditor();
-    ASSERT_EQ(TextureCount(), 10);
-    EXPECT_EQ(TextureFiles(9).Std(), "planks.bmp");
-    EXPECT_EQ(platform().FileDialogCalls().at(0).filter, "Textures (*.bmp)|*.bmp");
-}
-
-TEST_F(EditorTest, NewObjectOpensTheObjectDialogForIt) {
-    std::string title;
-    gui().Click("bt_obj_new");
-    gui().Do([&](HeadlessPlatform&) { title = GetProp("TEXT").Std(); });
-    gui().Click("bt_ok");
-    RunEditor();
-    EXPECT_EQ(title, "Model");
-    ASSERT_EQ(ObjectCount(), 12);
-    const Number expected[5] = {0, -1, 0, 0, -1};
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(ObjProps(11, k), expected[k]) << k;
-}
-
-TEST_F(EditorTest, EditWithOkStoresEveryFieldAndTheLineWaitsForTheNextRebuild) {
-    std::string lineAfterEdit;
-    SelectLine("ls_obj", 1);
-    gui().Click("bt_obj_edit");
-    SelectLine("ls_kmo", 2);
-    SelectLine("ls_tex", 3);
-    gui().TypeInto("tx_alpha", "-0.5");
-    gui().ClickOffset("ra_behave", 10, 1 * fy_ + fy_ / 2);
-    SelectLine("ls_path", 1);
-    gui().Click("bt_ok");
-    gui().Do([&](HeadlessPlatform&) { lineAfterEdit = GetItem("ls_obj", 1).Std(); });
-    RunEditor();
-    const Number expected[5] = {2, 3, -0.5, 1, 1};
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(ObjProps(1, k), expected[k]) << k;
-    EXPECT_EQ(lineAfterEdit, " 1wall.kmo        /brick.bmp");
-}
-
-TEST_F(EditorTest, EditWithCancelChangesNothing) {
-    SelectLine("ls_obj", 1);
-    gui().Click("bt_obj_edit");
-    SelectLine("ls_kmo", 2);
-    gui().Click("bt_notex").Click("bt_nopath");
-    gui().TypeInto("tx_alpha", "3");
-    gui().ClickOffset("ra_behave", 10, 2 * fy_ + fy_ / 2);
-    gui().Click("bt_cancel");
-    RunEditor();
-    const Number expected[5] = {1, 1, 0, 0, -1};
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(ObjProps(1, k), expected[k]) << k;
-}
-
-TEST_F(EditorTest, NoneButtonsStoreNoTextureAndNoPath) {
-    SelectLine("ls_obj", 7);   // texture 3, path 0
-    gui().Click("bt_obj_edit").Click("bt_notex").Click("bt_nopath").Click("bt_ok");
-    RunEditor();
-    EXPECT_EQ(ObjProps(7, 1), -1);
-    EXPECT_EQ(ObjProps(7, 4), -1);
-    EXPECT_EQ(ObjProps(7, 0), 4) << "the model stays";
-}
-
-TEST_F(EditorTest, EmptyModelSelectionKeepsTheObjectsModel) {
-    SelectLine("ls_obj", 5);
-    gui().Click("bt_obj_edit");
-    gui().Do([](HeadlessPlatform&) { SetProp("ls_kmoSELECT", "-1"); });
-    gui().Click("bt_ok");
-    RunEditor();
-    EXPECT_EQ(ObjProps(5, 0), 2);
-}
-
-TEST_F(EditorTest, PosConfirmedMovesTheObjectAndTheViewInTheSameFrame) {
-    // Read at the first frame poll after the position dialog has closed, which is the
-    // end of the editor's frame that handled its OK.
-    struct Seen {
-        Number target[3] = {-99, -99, -99};
-        Number object[3] = {-99, -99, -99};
-    };
-    auto seen = std::make_shared<Seen>();
-    auto watch = std::make_shared<std::function<void(HeadlessPlatform&)>>();
-    *watch = [seen, watch](HeadlessPlatform& p) {
-        if (DialogStackDepth() > 1) {
-            p.Then(*watch);
-            return;
-        }
-        for (int k = 0; k < 3; ++k) {
-            seen->target[k] = ViewTarget(k);
-            seen->object[k] = ObjPos(4, k);
-        }
-    };
-    SelectLine("ls_obj", 4);
-    gui().Click("bt_obj_pos");
-    // A click into the front view sets x and y; OK confirms.
-    gui().MoveToPoint(150, 120).Press().Idle(1).Release().Idle(1);
-    gui().MoveTo("bt_ok").Press().Do([watch](HeadlessPlatform& p) {
-        p.ReleaseButton(kMouseLeft);
-        p.Then(*watch);
-    });
-    gui().Idle(3);
-    RunEditor();
-    EXPECT_NE(ObjPos(4, 0), -29.5) << "the click moved the object";
-    EXPECT_EQ(ObjPos(4, 2), 0) << "the front view keeps z";
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(seen->object[k], ObjPos(4, k)) << k;
-        EXPECT_EQ(seen->target[k], ObjPos(4, k)) << k;
-    }
-    *watch = nullptr;
-}
-
-TEST_F(EditorTest, DeleteObjectMovesTheLastObjectIntoItsPlace) {
-    std::string firstLine;
-    SelectLine("ls_obj", 0);
-    gui().Click("bt_obj_del");
-    gui().Do([&](HeadlessPlatform&) { firstLine = GetItem("ls_obj", 0).Std(); });
-    RunEditor();
-    ASSERT_EQ(ObjectCount(), 10);
-    EXPECT_EQ(ObjProps(0, 0), 6);
-    EXPECT_EQ(ObjPos(0, 0), 6);
-    EXPECT_EQ(firstLine, " 0toxic.kmo       /toxic.bmp");
-}
-
-TEST_F(EditorTest, OptsSaysItIsNotThereYet) {
-    std::string opts;
-    gui().Click("bt_general");
-    AnswerMessage(opts);
-    RunEditor();
-    EXPECT_EQ(opts, "Needs to be implemented, yet!");
-}
-
-TEST_F(EditorTest, ButtonsOnNothingSelectedChangeNothing) {
-    // Delete rebuilds the panel; the new layout shows a frame later.
-    gui().Click("bt_kmo_del").Idle(1).Click("bt_tex_del").Idle(1);
+    // Nothing selected: these change nothing and open nothing.
+    gui().Click("bt_kmo_del").Idle(1).Click("bt_kmo_ani").Idle(1).Click("bt_tex_del").Idle(1);
     gui().Click("bt_obj_del").Click("bt_obj_edit").Click("bt_obj_pos");
+    gui().Do([](HeadlessPlatform&) { EXPECT_EQ(DialogStackDepth(), 1); });
+    gui().Click("bt_kmo_new").Idle(1).Click("bt_kmo_new").Idle(1);
+    SelectLine("ls_kmo", 1);
+    gui().Click("bt_kmo_del").Idle(1).Click("bt_tex_new").Idle(1);
+    SelectLine("ls_tex", 0);
+    gui().Click("bt_tex_del");
+    SaveFromPanel();
     RunEditor();
-    EXPECT_EQ(ModelCount(), 11);
-    EXPECT_EQ(TextureCount(), 9);
-    EXPECT_EQ(ObjectCount(), 11);
+    const auto& calls = platform().FileDialogCalls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].filter, "KMO Objects (*.kmo)|*.kmo");
+    EXPECT_EQ(calls[2].filter, "Textures (*.bmp)|*.bmp");
+    EXPECT_TRUE(calls[0].open && calls[2].open);
+    EXPECT_EQ(GetCurrentDir().Std(), Path(""));
+    const std::string saved = Saved();
+    // The last model and texture take the deleted one's number; actors keep theirs.
+    EXPECT_EQ(Section(saved, "types"),
+              Crlf("[types]\ncount=11\n0=ground.kmo\n1=extra.kmo\n2=steps.kmo\n3=tower.kmo\n4=platform.kmo\n"
+                   "5=water.kmo\n6=toxic.kmo\n7=pool.kmo\n8=hero.kmo\n9=crawler.kmo\n10=spiker.kmo\n"));
+    EXPECT_EQ(Section(saved, "textures"),
+              Crlf("[textures]\ncount=9\n0=planks.bmp\n1=brick.bmp\n2=stone.bmp\n3=wood.bmp\n4=water.bmp\n"
+                   "5=toxic.bmp\n6=hero.bmp\n7=crawler.bmp\n8=spiker.bmp\n"));
+    EXPECT_EQ(Section(saved, "objects"),
+              Crlf("[objects]\ncount=7\n0=0 0 0 0 0 -1 0 0 -1 \n1=6 0 1 0 6 5 0 2 -1 \n"
+                   "2=-7 0 -5 0 5 4 -0.55 1 -1 \n3=-7 0 -5 0 7 2 0 0 -1 \n4=-8 0.3 -12 0 4 3 0 0 0 \n"
+                   "5=5 0 -5 180 2 2 0 0 -1 \n6=-8 0 -17 0 3 2 0 0 -1 \n"));
+    EXPECT_EQ(Section(saved, "players"), Section(DemoLevelText(), "players"));
 }
 
 TEST_F(EditorTest, IdleEditorRedrawsOnlyForTheBlink) {
@@ -237,10 +184,7 @@ TEST_F(EditorTest, IdleEditorRedrawsOnlyForTheBlink) {
     auto step = std::make_shared<std::function<void(HeadlessPlatform&)>>();
     *step = [w, step](HeadlessPlatform& p) {
         if (w->t0 < 0 || GetTimeMs() - w->t0 < 10000) {
-            if (w->t0 < 0) {
-                w->t0 = GetTimeMs();
-                w->f0 = DialogFrameCount();
-            }
+            if (w->t0 < 0) w->t0 = GetTimeMs(), w->f0 = DialogFrameCount();
             p.Then(*step);
             return;
         }
@@ -258,7 +202,7 @@ TEST_F(EditorTest, IdleEditorRedrawsOnlyForTheBlink) {
     EXPECT_LE(w->frames[0], 6) << "one picture every two seconds at most";
     EXPECT_GE(w->frames[1], 19) << "two pictures a second for the blink";
     EXPECT_LE(w->frames[1], 26);
-    step->operator=(nullptr);
+    *step = nullptr;
 }
 
 }  // namespace

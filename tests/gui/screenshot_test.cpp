@@ -117,3 +117,21 @@ TEST_F(GuiScreenshotTest, DialogWithEveryWidgetKindMatchesTheReferencePicture) {
         ADD_FAILURE() << off << " pixels differ (allowed " << allowed << "); the picture drawn is " << out;
     }
 }
+
+TEST_F(GuiScreenshotTest, DialogBelowTheTopOneIsDrawnAtHalfBrightness) {
+    LoadFont("", 0);
+    SetSystemPointer(1);
+    GetPlatform().WarpPointer(790, 590);
+    GuiDriver::ResetToolkit();
+    DialogInit(20, 20, 200, 100);   // its body inside the frame: (240, 240, 255)
+    DialogInit(400, 300, 100, 50);
+    DialogShow(0);
+    const Rgba below = ReadPixel(150, 100);
+    const Rgba top = ReadPixel(450, 340);
+    FlipScreen();
+    GuiDriver::ResetToolkit();
+    EXPECT_EQ(top, (Rgba{240, 240, 255, top.a}));
+    EXPECT_NEAR(below.r, 120, 2);
+    EXPECT_NEAR(below.g, 120, 2);
+    EXPECT_NEAR(below.b, 128, 2);
+}
