@@ -40,6 +40,10 @@ void SetPropNum(const StrValue& key, Number value);
 StrValue GetItem(const StrValue& id, Number index);
 // Number of items of the "|"-separated list in id + "TEXT".
 Number ItemCount(const StrValue& id);
+// Steps through the items of a "|"-separated text as the runtime's split gives them (a
+// run of "|" separates once, no item is empty) without copying the list: from `pos`,
+// stores the next item and moves `pos` past it; false when there is none.
+bool NextItem(std::string_view items, size_t& pos, std::string_view& item);
 
 // Empties the table (the dialog layer's DialogReset refills it).
 void ClearPropertyTable();
