@@ -193,6 +193,8 @@ void AddNameList(const char* id, const DimArray<StrValue>& names) {
     AddItems(id, StrValue(items));
 }
 
+}  // namespace
+
 void BuildPanel() {
     SetFont(kGuiFont);
     DialogReset();
@@ -220,6 +222,7 @@ void BuildPanel() {
     AddList("ls_obj", "", kListWidth, 0);
     std::string lines, line;
     const int objects = static_cast<int>(ObjectCount());
+    lines.reserve(static_cast<size_t>(objects) * 29);
     for (int o = 0; o < objects; ++o) AppendObjectLine(lines, line, o);
     AddItems("ls_obj", StrValue(lines));
     AddSpacer(10000, 0);
@@ -232,6 +235,8 @@ void BuildPanel() {
     AddButton("bt_save", "Save", 0, 0);
     AddButton("bt_test", "Test", 0, 0);
 }
+
+namespace {
 
 // ---- One frame
 

@@ -37,7 +37,7 @@ int FindRow(const StrValue& key) {
 }
 
 // Adds one row, moving the existing texts instead of copying them.
-void GrowTable(const StrValue& key, const StrValue& value) {
+void GrowTable(const StrValue& key, StrValue value) {
     DimArray<StrValue>& t = State().table;
     const int n = Rows(t);
     DimArray<StrValue> grown;
@@ -49,7 +49,7 @@ void GrowTable(const StrValue& key, const StrValue& value) {
         to[i + n + 1] = std::move(from[i + n]);
     }
     to[n] = key;
-    to[n + n + 1] = value;
+    to[n + n + 1] = std::move(value);
     t = std::move(grown);
 }
 
@@ -77,6 +77,15 @@ void SetProp(const StrValue& key, const StrValue& value) {
         State().table(row, 1) = value;
     } else {
         GrowTable(key, value);
+    }
+}
+
+void SetProp(const StrValue& key, StrValue&& value) {
+    const int row = FindRow(key);
+    if (row >= 0) {
+        State().table(row, 1) = std::move(value);
+    } else {
+        GrowTable(key, std::move(value));
     }
 }
 

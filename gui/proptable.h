@@ -33,6 +33,8 @@ StrValue GetProp(const StrValue& key);
 Number GetPropNum(const StrValue& key);
 // Replaces the value of the key's row, or appends a row for a new key.
 void SetProp(const StrValue& key, const StrValue& value);
+// The same, taking over the value's text: a list of many thousand items is not copied.
+void SetProp(const StrValue& key, StrValue&& value);
 // Numbers cross the table as the runtime's decimal text.
 void SetPropNum(const StrValue& key, Number value);
 // Item number index (from 0) of the "|"-separated list in id + "TEXT"; "" when there is

@@ -13,6 +13,7 @@
 #include <cmath>       // Required for: std::trunc, std::fmod
 #include <string>
 #include <string_view>
+#include <utility>     // Required for: std::move
 
 #include "gui/dialog.h"
 #include "gui/proptable.h"
@@ -46,8 +47,8 @@ size_t CountItems(std::string_view text) {
 
 // Stores a list's new "TEXT" and "COUNT" after an edit, refreshes the sizes and keeps
 // the selection the caller had.
-void StoreItems(const StrValue& id, const StrValue& text, size_t n) {
-    SetProp(id + "TEXT", text);
+void StoreItems(const StrValue& id, StrValue text, size_t n) {
+    SetProp(id + "TEXT", std::move(text));
     SetPropNum(id + "COUNT", Number(n));
     const StrValue select = GetProp(id + "SELECT");
     DialogRefresh(0, 0, 0, 0);
@@ -359,12 +360,17 @@ void AddItem(const StrValue& id, const StrValue& item, Number index) {
     StoreItems(id, StrValue(out), n + 1);
 }
 
-void AddItems(const StrValue& id, const StrValue& items) {
-    const StrValue text = GetProp(id + "TEXT");
+void AddItems(const StrValue& id, StrValue items) {
+    StrValue text = GetProp(id + "TEXT");
     const size_t n = CountItems(text.View());
     const size_t added = CountItems(items.View());
     if (added == 0) return;
-    StoreItems(id, n == 0 ? items : text + "|" + items, n + added);
+    if (n > 0) {
+        text += "|";
+        text += items;
+        items = std::move(text);
+    }
+    StoreItems(id, std::move(items), n + added);
 }
 
 void DeleteItem(const StrValue& id, Number index) {

@@ -48,7 +48,7 @@ void AddItem(const StrValue& id, const StrValue& item, Number index);
 void AppendItem(std::string& items, std::string_view item);
 // Appends every item of a "|"-separated text, as AddItem with index -1 would one by
 // one, but refreshing the dialog once: lists of many thousand lines are built this way.
-void AddItems(const StrValue& id, const StrValue& items);
+void AddItems(const StrValue& id, StrValue items);
 // Removes the item at index; a negative index removes every item.
 void DeleteItem(const StrValue& id, Number index);
 
