@@ -43,7 +43,9 @@ void BuildActorList() {
     NewWidget("", "Actors", 0, 0);
     AddList("ls_ply", "", kListWidth, 0);
     const int actors = static_cast<int>(ActorCount());
-    for (int a = 0; a < actors; ++a) AddItem("ls_ply", "Actor:"_s + a, -1);
+    std::string items;
+    for (int a = 0; a < actors; ++a) AppendItem(items, ("Actor:"_s + a).View());
+    AddItems("ls_ply", StrValue(items));
     SetPropNum("ls_plySELECT", std::min(sel, static_cast<Number>(actors - 1)));
     EndGroup();
     AddButton("bt_add", "Add", 0, 0);
@@ -106,8 +108,10 @@ bool HandleActorListEvent(DimArray<Number>& buffer) {
 
 void AddNamedList(const char* id, const DimArray<StrValue>& names) {
     AddList(id, "", kListWidth, kSmallListHeight);
+    std::string items;
     const int n = static_cast<int>(names.Extent(0));
-    for (int i = 0; i < n; ++i) AddItem(id, names(i), -1);
+    for (int i = 0; i < n; ++i) AppendItem(items, names(i).View());
+    AddItems(id, StrValue(items));
     EndGroup();
 }
 
@@ -134,7 +138,9 @@ void BuildActorDialog(int a) {
     EndRow();
     AddList("ls_path", "", kListWidth, kSmallListHeight);
     const int paths = static_cast<int>(PathCount());
-    for (int p = 0; p < paths; ++p) AddItem("ls_path", "Path #"_s + p, -1);
+    std::string items;
+    for (int p = 0; p < paths; ++p) AppendItem(items, ("Path #"_s + p).View());
+    AddItems("ls_path", StrValue(items));
     SetPropNum("ls_pathSELECT", ActorProps(a, 5));
     EndGroup();
 
@@ -307,8 +313,9 @@ Number AnimationDialog(Number m) {
         const bool ok = Clicked("bt_ok");
         if (ok || Clicked("ra_typ")) {
             // The typed range belongs to the slot the fields were built for.
-            ModelAnims(model, slot, 0) = TextToNumber(GetProp("tx_loTEXT"));
-            ModelAnims(model, slot, 1) = TextToNumber(GetProp("tx_hiTEXT"));
+            // Kept as the file will hold them, so the slot shows what a reload gives.
+            ModelAnims(model, slot, 0) = AnimFrameNumber(TextToNumber(GetProp("tx_loTEXT")));
+            ModelAnims(model, slot, 1) = AnimFrameNumber(TextToNumber(GetProp("tx_hiTEXT")));
             if (ok) {
                 SaveModelAnims(model, file);
                 DialogClose();

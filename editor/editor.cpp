@@ -7,6 +7,7 @@
 #include <cmath>        // Required for: std::trunc, std::floor
 #include <filesystem>   // Required for: last_write_time
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "editor/dialogs.h"
@@ -162,17 +163,23 @@ int Selected(const char* list, Number count) {
     return s >= 0 && s < count ? static_cast<int>(s) : -1;
 }
 
-StrValue NameOr(const DimArray<StrValue>& names, Number n, const char* none) {
-    return n >= 0 && n < names.Extent(0) ? names(n) : StrValue(none);
+std::string_view NameOr(const DimArray<StrValue>& names, Number n, std::string_view none) {
+    return n >= 0 && n < names.Extent(0) ? names(n).View() : none;
 }
 
-StrValue ObjectLine(int o) {
-    StrValue line = FormatNumber(2, 0, o) + NameOr(ModelFiles, ObjProps(o, 0), "<no model>") +
-                    "                   ";
-    line = MidText(line, 0, 18) + "/";
+// The panel's line of object o: its number in two places, the model cut so that the
+// texture stays in view, "/", the texture.
+void AppendObjectLine(std::string& items, std::string& line, int o) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%2d", o);
+    line = number;
+    line += NameOr(ModelFiles, ObjProps(o, 0), "<no model>");
+    line.resize(18, ' ');
+    line += '/';
     const Number texture = ObjProps(o, 1);
-    line = line + (texture < 0 ? StrValue("<no tex>") : NameOr(TextureFiles, texture, "<no tex>"));
-    return MidText(line, 0, 28);
+    line += texture < 0 ? std::string_view("<no tex>") : NameOr(TextureFiles, texture, "<no tex>");
+    if (line.size() > 28) line.resize(28);
+    AppendItem(items, line);
 }
 
 void AddCaption(const char* text) {
@@ -181,11 +188,16 @@ void AddCaption(const char* text) {
     AddSpacer(10000, 0);
 }
 
+// Lists are filled in one piece: a level may hold a hundred thousand objects.
 void AddNameList(const char* id, const DimArray<StrValue>& names) {
     AddList(id, "", kListWidth, 0);
+    std::string items;
     const int n = static_cast<int>(names.Extent(0));
-    for (int i = 0; i < n; ++i) AddItem(id, names(i), -1);
+    for (int i = 0; i < n; ++i) AppendItem(items, names(i).View());
+    AddItems(id, StrValue(items));
 }
+
+}  // namespace
 
 void BuildPanel() {
     SetFont(kGuiFont);
@@ -212,8 +224,11 @@ void BuildPanel() {
 
     AddCaption("Objects in Level");
     AddList("ls_obj", "", kListWidth, 0);
+    std::string lines, line;
     const int objects = static_cast<int>(ObjectCount());
-    for (int o = 0; o < objects; ++o) AddItem("ls_obj", ObjectLine(o), -1);
+    lines.reserve(static_cast<size_t>(objects) * 29);
+    for (int o = 0; o < objects; ++o) AppendObjectLine(lines, line, o);
+    AddItems("ls_obj", StrValue(lines));
     AddSpacer(10000, 0);
     AddButton("bt_obj_new", "New", 0, 0);
     AddButton("bt_obj_edit", "Edit", 0, 0);
@@ -224,6 +239,8 @@ void BuildPanel() {
     AddButton("bt_save", "Save", 0, 0);
     AddButton("bt_test", "Test", 0, 0);
 }
+
+namespace {
 
 // ---- One frame
 
@@ -248,6 +265,14 @@ void PositionSelectedObject() {
     SetProp("ls_objCLICKED", "1");
 }
 
+// The panel shows a "|" in a name as another character; two files told apart only by
+// that would look alike, so such names are not taken in.
+bool UsableMediaName(const StrValue& name) {
+    if (name.View().find('|') == std::string_view::npos) return true;
+    MessageBox("File names with | cannot be used: "_s + name, 0);
+    return false;
+}
+
 void NewObject() {
     // An object needs a model to be drawn and listed.
     if (ModelCount() < 1) {
@@ -270,7 +295,7 @@ bool HandleEvents() {
     }
     if (Clicked("bt_kmo_new")) {
         const StrValue name = PickMediaFile("KMO Objects (*.kmo)|*.kmo");
-        if (name != "NO_FILE") {
+        if (name != "NO_FILE" && UsableMediaName(name)) {
             AddModel(name);
             return true;
         }
@@ -286,7 +311,8 @@ bool HandleEvents() {
         return true;
     }
     if (Clicked("bt_tex_new")) {
-        AddTexture(PickMediaFile("Textures (*.bmp)|*.bmp"));
+        const StrValue name = PickMediaFile("Textures (*.bmp)|*.bmp");
+        if (UsableMediaName(name)) AddTexture(name);
         return true;
     }
     if (Clicked("bt_tex_del")) {

@@ -32,6 +32,10 @@ inline constexpr const char* kRecoveryFile = "level.recover.ini";
 // Never returns; the program ends from FlipScreen or WaitForInput.
 [[noreturn]] void EditorMain();
 
+// Fills the open main panel with its buttons and the model, texture and object lists
+// of the level arrays, as at start and after every change of a list.
+void BuildPanel();
+
 // Loads the game's fixed media (shadow, sky box, item and shot pictures) from MediaRoot.
 void LoadGameMedia();
 

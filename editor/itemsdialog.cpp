@@ -37,7 +37,9 @@ void BuildItemList() {
     EndGroup();
     AddList("ls_spec", "", kListWidth, kItemListHeight);
     const int items = static_cast<int>(SpecialCount());
-    for (int i = 0; i < items; ++i) AddItem("ls_spec", SpecialItemLine(i), -1);
+    std::string lines;
+    for (int i = 0; i < items; ++i) AppendItem(lines, SpecialItemLine(i).View());
+    AddItems("ls_spec", StrValue(lines));
     SetPropNum("ls_specSELECT", std::min(static_cast<Number>(items - 1), sel));
     EndGroup();
     AddButton("bt_add", "Add", 0, 0);

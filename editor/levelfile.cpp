@@ -3,9 +3,8 @@
 // Dependencies: level, files (INI document, line file, atomic write), gfx2d, gfx3d.
 #include "editor/levelfile.h"
 
-#include <algorithm>       // Required for: std::max, std::min, std::count
-#include <cmath>           // Required for: std::floor
-#include <cstdlib>         // Required for: std::strtod
+#include <algorithm>       // Required for: std::clamp, std::max, std::min, std::count
+#include <cmath>           // Required for: std::floor, std::nearbyint
 #include <string>
 #include <string_view>
 #include <unordered_map>   // Required for: the section index
@@ -110,14 +109,12 @@ void SplitNumbers(const StrValue& value, std::vector<Number>& out) {
     out.clear();
     const std::string_view text = value.View();
     size_t i = 0;
-    std::string token;
     while (i < text.size()) {
         while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
         const size_t begin = i;
         while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
         if (i == begin) break;
-        token.assign(text.substr(begin, i - begin));
-        out.push_back(std::strtod(token.c_str(), nullptr));
+        out.push_back(LeadingNumber(text.substr(begin, i - begin)));
     }
 }
 
@@ -387,6 +384,11 @@ Number SaveLevel(const StrValue& file) {
     return static_cast<Number>(std::count(text.begin(), text.end(), '\n'));
 }
 
+Number AnimFrameNumber(Number frame) {
+    if (!(frame == frame)) return 0;
+    return std::clamp(std::nearbyint(frame), -9999999.0, 99999999.0);
+}
+
 void LoadModelAnims(Number m, const StrValue& path) {
     if (!(m >= 0) || m > kMaxTrustedCount) return;
     AnimTable rows;
@@ -404,7 +406,8 @@ Number SaveModelAnims(Number m, const StrValue& path) {
     WriteFileLine(animFile, 0, NumberToText(slots));
     for (int k = 0; k < slots; ++k) {
         WriteFileLine(animFile, k + 1,
-                      FormatNumber(7, 0, ModelAnims(m, k, 0)) + "  " + FormatNumber(7, 0, ModelAnims(m, k, 1)));
+                      FormatNumber(7, 0, AnimFrameNumber(ModelAnims(m, k, 0))) + "  " +
+                          FormatNumber(7, 0, AnimFrameNumber(ModelAnims(m, k, 1))));
     }
     return FlushLineFile() ? 1 : 0;
 }

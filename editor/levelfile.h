@@ -19,6 +19,11 @@ constexpr int kMaxTrustedCount = 100000;
 // A line file holds lines 0 to 255, so an animation file holds at most 255 slots.
 constexpr int kMaxAnimSlots = 255;
 
+// A frame number as an animation file can hold it: whole (rounded as the file writes
+// it) and from -9999999 to 99999999, since the reader takes the first frame from the
+// line's first eight characters. Beyond that it is the nearest end; NaN is 0.
+Number AnimFrameNumber(Number frame);
+
 // Replaces every level array and MediaRoot with the level in the file, loads every
 // model and texture into the slot of its number and reads each model's animation file.
 // A missing file gives an empty level with MediaRoot "NO_DATA/". The file stays the

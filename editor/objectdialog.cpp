@@ -21,8 +21,10 @@ constexpr int kListHeight = 60;
 
 void AddNamedList(const StrValue& id, const DimArray<StrValue>& names) {
     AddList(id, "", kListWidth, kListHeight);
+    std::string items;
     const int n = static_cast<int>(names.Extent(0));
-    for (int i = 0; i < n; ++i) AddItem(id, names(i), -1);
+    for (int i = 0; i < n; ++i) AppendItem(items, names(i).View());
+    AddItems(id, StrValue(items));
     EndRow();
 }
 
@@ -52,7 +54,9 @@ void BuildWidgets(int o) {
     EndRow();
     AddList("ls_path", "", kListWidth, kListHeight);
     const int paths = static_cast<int>(PathCount());
-    for (int p = 0; p < paths; ++p) AddItem("ls_path", "Path #"_s + p, -1);
+    std::string items;
+    for (int p = 0; p < paths; ++p) AppendItem(items, ("Path #"_s + p).View());
+    AddItems("ls_path", StrValue(items));
     SetPropNum("ls_pathSELECT", ObjProps(o, 4));
     EndRow();
 

@@ -46,7 +46,9 @@ void BuildPathDialog() {
     NewWidget("", "Path", 0, 0);
     AddList("ls_pth", "", kListWidth, kListHeight);
     const int paths = static_cast<int>(PathCount());
-    for (int p = 0; p < paths; ++p) AddItem("ls_pth", "Path #"_s + p, -1);
+    std::string items;
+    for (int p = 0; p < paths; ++p) AppendItem(items, ("Path #"_s + p).View());
+    AddItems("ls_pth", StrValue(items));
     const Number p = std::min(pathSel, static_cast<Number>(paths - 1));
     SetPropNum("ls_pthSELECT", p);
 
@@ -61,10 +63,13 @@ void BuildPathDialog() {
     if (p >= 0) {
         const int path = static_cast<int>(p);
         const int points = PointCount(path);
+        std::string lines;
         for (int k = 0; k < points; ++k) {
-            AddItem("ls_pts", PathPointLine(k, PathPoints(path, k, 0), PathPoints(path, k, 1), PathPoints(path, k, 2)),
-                    -1);
+            const StrValue line =
+                PathPointLine(k, PathPoints(path, k, 0), PathPoints(path, k, 1), PathPoints(path, k, 2));
+            AppendItem(lines, line.View());
         }
+        AddItems("ls_pts", StrValue(lines));
         pointShown = std::min(pointSel, static_cast<Number>(points - 1));
     }
     SetPropNum("ls_ptsSELECT", pointShown);

@@ -26,7 +26,9 @@ void BuildWeaponList() {
     EndGroup();
     AddList("ls_weapon", "", kListWidth, kListHeight);
     const int kinds = static_cast<int>(WeaponCount());
-    for (int w = 0; w < kinds; ++w) AddItem("ls_weapon", NumberToText(w + 1), -1);
+    std::string items;
+    for (int w = 0; w < kinds; ++w) AppendItem(items, NumberToText(w + 1).View());
+    AddItems("ls_weapon", StrValue(items));
     SetProp("ls_weaponSELECT", "-1");
     EndGroup();
     AddButton("bt_add", "Add", 0, 0);

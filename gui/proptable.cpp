@@ -4,7 +4,8 @@
 // Dependencies: runtime/frame (StrValue, DimArray).
 #include "gui/proptable.h"
 
-#include <algorithm> // Required for: std::max
+#include <algorithm> // Required for: std::max, std::min
+#include <cmath>     // Required for: std::trunc
 #include <utility>   // Required for: std::move
 #include <vector>    // Required for: per-level row counts
 
@@ -36,7 +37,7 @@ int FindRow(const StrValue& key) {
 }
 
 // Adds one row, moving the existing texts instead of copying them.
-void GrowTable(const StrValue& key, const StrValue& value) {
+void GrowTable(const StrValue& key, StrValue value) {
     DimArray<StrValue>& t = State().table;
     const int n = Rows(t);
     DimArray<StrValue> grown;
@@ -48,7 +49,7 @@ void GrowTable(const StrValue& key, const StrValue& value) {
         to[i + n + 1] = std::move(from[i + n]);
     }
     to[n] = key;
-    to[n + n + 1] = value;
+    to[n + n + 1] = std::move(value);
     t = std::move(grown);
 }
 
@@ -79,20 +80,45 @@ void SetProp(const StrValue& key, const StrValue& value) {
     }
 }
 
+void SetProp(const StrValue& key, StrValue&& value) {
+    const int row = FindRow(key);
+    if (row >= 0) {
+        State().table(row, 1) = std::move(value);
+    } else {
+        GrowTable(key, std::move(value));
+    }
+}
+
 void SetPropNum(const StrValue& key, Number value) { SetProp(key, NumberToText(value)); }
 
+bool NextItem(std::string_view items, size_t& pos, std::string_view& item) {
+    while (pos < items.size() && items[pos] == '|') ++pos;
+    if (pos >= items.size()) return false;
+    const size_t end = std::min(items.find('|', pos), items.size());
+    item = items.substr(pos, end - pos);
+    pos = end;
+    return true;
+}
+
+// Lists of many thousand items are walked, not split: a split copies every item.
 StrValue GetItem(const StrValue& id, Number index) {
-    // A negative index would fault the array; it names no item either.
     if (!(index >= 0)) return StrValue();
-    DimArray<StrValue> items;
-    const Number n = SplitText(GetProp(id + "TEXT"), items, "|");
-    if (index >= n) return StrValue();
-    return items(index);
+    const StrValue text = GetProp(id + "TEXT");
+    size_t pos = 0;
+    std::string_view item;
+    for (Number i = 0; NextItem(text.View(), pos, item); ++i) {
+        if (i == std::trunc(index)) return StrValue(item);
+    }
+    return StrValue();
 }
 
 Number ItemCount(const StrValue& id) {
-    DimArray<StrValue> items;
-    return SplitText(GetProp(id + "TEXT"), items, "|");
+    const StrValue text = GetProp(id + "TEXT");
+    size_t pos = 0;
+    std::string_view item;
+    Number n = 0;
+    while (NextItem(text.View(), pos, item)) ++n;
+    return n;
 }
 
 void ClearPropertyTable() { State().table.Dim(0); }

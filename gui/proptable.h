@@ -33,6 +33,8 @@ StrValue GetProp(const StrValue& key);
 Number GetPropNum(const StrValue& key);
 // Replaces the value of the key's row, or appends a row for a new key.
 void SetProp(const StrValue& key, const StrValue& value);
+// The same, taking over the value's text: a list of many thousand items is not copied.
+void SetProp(const StrValue& key, StrValue&& value);
 // Numbers cross the table as the runtime's decimal text.
 void SetPropNum(const StrValue& key, Number value);
 // Item number index (from 0) of the "|"-separated list in id + "TEXT"; "" when there is
@@ -40,6 +42,10 @@ void SetPropNum(const StrValue& key, Number value);
 StrValue GetItem(const StrValue& id, Number index);
 // Number of items of the "|"-separated list in id + "TEXT".
 Number ItemCount(const StrValue& id);
+// Steps through the items of a "|"-separated text as the runtime's split gives them (a
+// run of "|" separates once, no item is empty) without copying the list: from `pos`,
+// stores the next item and moves `pos` past it; false when there is none.
+bool NextItem(std::string_view items, size_t& pos, std::string_view& item);
 
 // Empties the table (the dialog layer's DialogReset refills it).
 void ClearPropertyTable();

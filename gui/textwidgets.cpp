@@ -9,8 +9,11 @@
 // clock), runtime/gfx2d (drawing), runtime/files (FileRequest).
 #include "gui/widgets.h"
 
-#include <algorithm>   // Required for: std::clamp, std::max, std::min, std::swap
+#include <algorithm>   // Required for: std::clamp, std::max, std::min, std::replace, std::swap
 #include <cmath>       // Required for: std::trunc, std::fmod
+#include <string>
+#include <string_view>
+#include <utility>     // Required for: std::move
 
 #include "gui/dialog.h"
 #include "gui/proptable.h"
@@ -35,20 +38,18 @@ constexpr int kKeyRightShift = 54;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-StrValue JoinItems(const DimArray<StrValue>& items, int n) {
-    StrValue text;
-    for (int i = 0; i < n; ++i) {
-        if (i > 0) text += "|";
-        text += items(i);
-    }
-    return text;
+size_t CountItems(std::string_view text) {
+    size_t pos = 0, n = 0;
+    std::string_view item;
+    while (NextItem(text, pos, item)) ++n;
+    return n;
 }
 
-// Rewrites a list's "TEXT" and "COUNT" after an edit, refreshes the sizes and keeps the
-// selection the caller had.
-void StoreItems(const StrValue& id, const DimArray<StrValue>& items, int n) {
-    SetProp(id + "TEXT", JoinItems(items, n));
-    SetPropNum(id + "COUNT", n);
+// Stores a list's new "TEXT" and "COUNT" after an edit, refreshes the sizes and keeps
+// the selection the caller had.
+void StoreItems(const StrValue& id, StrValue text, size_t n) {
+    SetProp(id + "TEXT", std::move(text));
+    SetPropNum(id + "COUNT", Number(n));
     const StrValue select = GetProp(id + "SELECT");
     DialogRefresh(0, 0, 0, 0);
     SetProp(id + "SELECT", select);
@@ -223,26 +224,32 @@ void DrawList(const StrValue& id) {
     const FontCell f = CurrentFontCell();
     const Number w = GetPropNum(id + "WIDTH");
     const Number h = GetPropNum(id + "HEIGHT");
-    DimArray<StrValue> items;
-    const int n = ToInt(SplitText(GetProp(id + "TEXT"), items, "|"));
-    SetPropNum(id + "COUNT", n);
+    const StrValue text = GetProp(id + "TEXT");
     const Number scroll = GetPropNum(id + "SCROLL");
     const Number hover = GetPropNum(id + "HOVER");
     const Number select = GetPropNum(id + "SELECT");
     const ColourPair normal = WidgetColours(false);
     const ColourPair lit = WidgetColours(true);
-    for (int i = std::max(0, ToInt(scroll)); i < n; ++i) {
-        const Number y = (i - scroll) * f.fy;
-        if (i == hover) {
+    const int first = std::max(0, ToInt(scroll));
+    size_t pos = 0;
+    std::string_view item;
+    int n = 0;
+    for (; NextItem(text.View(), pos, item); ++n) {
+        const Number y = (n - scroll) * f.fy;
+        // Lines below the cell are clipped away: only the count is wanted from them.
+        if (n < first || y >= h) continue;
+        if (n == hover) {
             ShadedBox(lit.norm, lit.bright, 0, y, w - 1, f.fy - 1);
-        } else if (i == select) {
+        } else if (n == select) {
             ShadedBox(lit.bright, lit.norm, 0, y, w - 1, f.fy - 1);
         } else {
             ShadedBox(normal.norm, normal.bright, 0, y, w - 1, f.fy - 1);
         }
-        PrintText(items(i), 4, y);
-        if (i == select) PrintText(items(i), 5, y);
+        const StrValue shown(item);
+        PrintText(shown, 4, y);
+        if (n == select) PrintText(shown, 5, y);
     }
+    SetPropNum(id + "COUNT", n);
     const Number frame = GetPropNum("COL_NORM");
     DrawRectCorners(0, 0, w - 1, 1, frame);
     DrawRectCorners(0, 0, 1, h - 1, frame);
@@ -289,24 +296,23 @@ void AddText(const StrValue& id, const StrValue& text, Number width, Number heig
 
 void AddList(const StrValue& id, const StrValue& items, Number width, Number height) {
     const FontCell f = CurrentFontCell();
-    DimArray<StrValue> parts;
-    const int n = ToInt(SplitText(items, parts, "|"));
+    size_t n = 0;
+    Number longest = 0;
+    size_t pos = 0;
+    std::string_view item;
+    for (; NextItem(items.View(), pos, item); ++n) longest = std::max<Number>(longest, Number(item.size()));
     if (height != 0) {
         height = height - std::fmod(height, f.fy) + 4;
     } else {
         height = 4 * f.fy + 4;
     }
-    if (width == 0) {
-        Number longest = 0;
-        for (int i = 0; i < n; ++i) longest = std::max<Number>(longest, parts(i).Length());
-        width = (longest + 3) * f.fx;
-    }
+    if (width == 0) width = (longest + 3) * f.fx;
     const StrValue key = CreateWidget(id, items, width, height);
     if (n == 0) SetProp(key + "SELECT", "-1");
     SetProp(key + "TYPE", "LIST");
-    SetPropNum(key + "COUNT", n);
+    SetPropNum(key + "COUNT", Number(n));
     SetProp(key + "SCROLL", "0");
-    SetPropNum(key + "SCROLLMAX", n);
+    SetPropNum(key + "SCROLLMAX", Number(n));
 }
 
 void AddFile(const StrValue& id, const StrValue& text, Number width, Number height) {
@@ -315,32 +321,74 @@ void AddFile(const StrValue& id, const StrValue& text, Number width, Number heig
     SetProp(key + "TYPE", "FILE");
 }
 
+void AppendItem(std::string& items, std::string_view item) {
+    if (!items.empty()) items += '|';
+    // An empty item would vanish in the "|" list, and one holding "|" would become two
+    // and give every later line the record after its own.
+    if (item.empty()) item = "<null>";
+    const size_t at = items.size();
+    items += item;
+    std::replace(items.begin() + static_cast<std::ptrdiff_t>(at), items.end(), '|', '!');
+}
+
 void AddItem(const StrValue& id, const StrValue& item, Number index) {
-    DimArray<StrValue> items;
-    const int n = ToInt(SplitText(GetProp(id + "TEXT"), items, "|"));
-    // An empty item would vanish in the "|" list.
-    const StrValue stored = item.Empty() ? StrValue("<null>") : item;
-    const int at = (index < 0 || index >= n) ? n : ToInt(index);
-    DimArray<StrValue> grown;
-    grown.Dim(n + 1);
-    for (int i = 0, j = 0; i <= n; ++i) grown(i) = (i == at) ? stored : items(j++);
-    StoreItems(id, grown, n + 1);
+    const StrValue text = GetProp(id + "TEXT");
+    const std::string_view all = text.View();
+    std::string stored;
+    AppendItem(stored, item.View());
+    // The byte offset where the item goes: the start of item `index`, or the end.
+    size_t n = 0, pos = 0, at = all.size();
+    std::string_view current;
+    while (NextItem(all, pos, current)) {
+        if (at == all.size() && index >= 0 && Number(n) == std::trunc(index)) {
+            at = static_cast<size_t>(current.data() - all.data());
+        }
+        ++n;
+    }
+    std::string out;
+    out.reserve(all.size() + stored.size() + 1);
+    if (at == all.size()) {
+        out.append(all);
+        if (n > 0) out += '|';
+        out += stored;
+    } else {
+        out.append(all.substr(0, at));
+        out += stored;
+        out += '|';
+        out.append(all.substr(at));
+    }
+    StoreItems(id, StrValue(out), n + 1);
+}
+
+void AddItems(const StrValue& id, StrValue items) {
+    StrValue text = GetProp(id + "TEXT");
+    const size_t n = CountItems(text.View());
+    const size_t added = CountItems(items.View());
+    if (added == 0) return;
+    if (n > 0) {
+        text += "|";
+        text += items;
+        items = std::move(text);
+    }
+    StoreItems(id, std::move(items), n + added);
 }
 
 void DeleteItem(const StrValue& id, Number index) {
-    DimArray<StrValue> items;
-    const int n = ToInt(SplitText(GetProp(id + "TEXT"), items, "|"));
-    int kept = 0;
-    DimArray<StrValue> rest;
-    if (index >= 0 && n > 0) {
-        rest.Dim(n);
-        for (int i = 0; i < n; ++i) {
-            if (i != ToInt(index)) rest(kept++) = items(i);
+    const StrValue text = GetProp(id + "TEXT");
+    std::string rest;
+    size_t kept = 0;
+    if (index >= 0) {
+        size_t pos = 0;
+        std::string_view item;
+        for (Number i = 0; NextItem(text.View(), pos, item); ++i) {
+            if (i == std::trunc(index)) continue;
+            if (kept++ > 0) rest += '|';
+            rest.append(item);
         }
     }
-    StoreItems(id, rest, kept);
+    StoreItems(id, StrValue(rest), kept);
     // A selection that pointed past the shortened list names no item any more.
-    if (GetPropNum(id + "SELECT") >= kept) SetProp(id + "SELECT", "-1");
+    if (GetPropNum(id + "SELECT") >= Number(kept)) SetProp(id + "SELECT", "-1");
 }
 
 // --- TextBlock -----------------------------------------------------------------------------

@@ -13,6 +13,9 @@
 // clock), runtime/gfx2d (drawing, sprites), runtime/files (FileRequest).
 #pragma once
 
+#include <string>        // Required for: std::string (AppendItem)
+#include <string_view>
+
 #include "runtime/frame/strvalue.h"   // Required for: StrValue, Number
 
 // Static text; an empty id becomes "ID_STATIC_" + the new widget count.
@@ -38,7 +41,14 @@ void AddList(const StrValue& id, const StrValue& items, Number width, Number hei
 // A file name with a button face that opens the file requester.
 void AddFile(const StrValue& id, const StrValue& text, Number width, Number height);
 // Inserts an item into a list or radio group at index (-1 or past the end appends).
+// An empty item is stored as "<null>" and a "|" in it shows as "!", so that every item
+// stays one line.
 void AddItem(const StrValue& id, const StrValue& item, Number index);
+// Appends an item, stored as AddItem stores it, to a "|"-separated text being built.
+void AppendItem(std::string& items, std::string_view item);
+// Appends every item of a "|"-separated text, as AddItem with index -1 would one by
+// one, but refreshing the dialog once: lists of many thousand lines are built this way.
+void AddItems(const StrValue& id, StrValue items);
 // Removes the item at index; a negative index removes every item.
 void DeleteItem(const StrValue& id, Number index);
 

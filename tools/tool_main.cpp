@@ -9,13 +9,17 @@
 // files, frame; nlohmann-json.
 #include <algorithm>   // Required for: std::clamp, std::max
 #include <array>       // Required for: std::array
+#include <cctype>      // Required for: std::tolower
 #include <cmath>       // Required for: std::trunc, std::isfinite
 #include <cstdio>      // Required for: std::fflush
+#include <cstdlib>     // Required for: std::strtod (finding non-finite numbers)
 #include <filesystem>  // Required for: paths, current directory
 #include <fstream>     // Required for: std::ifstream (form sniffing, error log)
 #include <iostream>    // Required for: std::cout
 #include <set>         // Required for: std::set (distinct path points)
 #include <string>
+#include <string_view>
+#include <utility>     // Required for: std::pair
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -23,10 +27,12 @@
 #include "editor/level.h"
 #include "editor/levelfile.h"
 #include "runtime/files/files.h"
+#include "runtime/files/ini.h"     // Required for: IniDocumentText
 #include "runtime/frame/program.h"
 #include "runtime/gfx2d/bmp.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx3d/engine.h"
+#include "runtime/gfx3d/lumenor3d.h"   // Required for: kModelSlots
 #include "runtime/gfx3d/model.h"
 #include "tools/demo.h"
 #include "tools/render.h"
@@ -169,6 +175,87 @@ bool SpriteLoads(int slot) {
     return tw > 0 && th > 0 && GetSpriteTexels(slot) != nullptr;
 }
 
+// Numbers the C library reads as infinite or NaN ("nan", "inf", "1e400", hexadecimal):
+// the level reader takes none of them as such, so the file says something else than
+// what the editor will show.
+bool NonFinite(std::string_view token) {
+    const std::string t(token);
+    return !std::isfinite(std::strtod(t.c_str(), nullptr));
+}
+
+void CheckFields(Problems& p, const std::string& section, const std::string& entry, std::string_view text,
+                 const std::string& where) {
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        const size_t begin = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+        const std::string_view token = text.substr(begin, i - begin);
+        if (token.empty() || !NonFinite(token)) continue;
+        p.Add(section, entry, where + "\"" + std::string(token) + "\" is not a finite number; it reads as " +
+                                  Num(LeadingNumber(token)));
+    }
+}
+
+// Every number of the level file as written, before the reader made finite numbers of it.
+void CheckLevelNumbers(Problems& p) {
+    const std::string text = IniDocumentText();
+    std::string section;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line(text.data() + start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && line.front() == '[') {
+            section = std::string(line.substr(1, line.find(']') - 1));
+            for (char& c : section) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        std::string key(line.substr(0, eq));
+        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const bool names = section == "types" || section == "textures" || (section == "memory" && key == "root");
+        if (names && key != "count") continue;
+        CheckFields(p, section, key, line.substr(eq + 1), "");
+    }
+}
+
+// The two frame numbers of every slot of every model's animation file.
+void CheckAnimationNumbers(Problems& p, int models) {
+    for (int m = 0; m < models; ++m) {
+        const StrValue file = MediaRoot + ModelFiles(m) + "a";
+        const std::string where = "animation file \"" + file.Std() + "\" line ";
+        const StrValue first = ReadFileLine(file, 0);
+        if (first == "NO_FILE") continue;
+        CheckFields(p, "types", std::to_string(m), first.View(), where + "0: ");
+        const int slots = std::clamp(static_cast<int>(LeadingNumber(first.View())), 0, kMaxAnimSlots);
+        for (int k = 1; k <= slots; ++k) {
+            const StrValue line = ReadFileLine(file, k);
+            const std::string at = where + std::to_string(k) + ": ";
+            CheckFields(p, "types", std::to_string(m), MidText(line, 0, 8).View(), at);
+            CheckFields(p, "types", std::to_string(m), MidText(line, 8, 100).View(), at);
+        }
+    }
+}
+
+// More records than this in one list: the editor and test play draw every object and
+// test every record in every frame, and the panel lists each on a line of its own, so
+// such a level is slow to work with even where it loads.
+constexpr int kManyRecords = 10000;
+
+void CheckCounts(Problems& p) {
+    const std::pair<const char*, Number> counts[] = {{"objects", ObjectCount()}, {"paths", PathCount()},
+                                                     {"players", ActorCount()}, {"specials", SpecialCount()},
+                                                     {"weapons", WeaponCount()}};
+    for (const auto& [section, n] : counts) {
+        if (n > kManyRecords)
+            p.Add(section, "count",
+                  Num(n) + " entries; above " + std::to_string(kManyRecords) + " the editor and the game get slow");
+    }
+}
+
 int CmdCheck(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("check needs a level file");
     if (!IsRegularFile(args[0]))
@@ -238,6 +325,9 @@ int CmdCheck(const std::vector<std::string>& args) {
             p.Add("specials", std::to_string(s),
                   "ammunition for weapon kind " + Num(kind - 1000) + ", which does not exist");
     }
+    CheckLevelNumbers(p);
+    CheckAnimationNumbers(p, std::min(models, kModelSlots));
+    CheckCounts(p);
     const bool clean = p.list.empty();
     return Print({{"problems", p.list}}, clean ? kExitOk : kExitBadInput);
 }

@@ -1,9 +1,10 @@
 // StrValue strings and number formatting.
 #include "runtime/frame/strvalue.h"
 
+#include <cfloat>      // Required for: DBL_MAX
+#include <charconv>    // Required for: std::from_chars
 #include <cmath>
-#include <cstdio>    // Required for: snprintf
-#include <cstdlib>   // Required for: strtod
+#include <cstdio>      // Required for: snprintf
 #include <cstring>
 #include <limits>
 #include <ostream>
@@ -276,9 +277,68 @@ Number SplitText(const StrValue& text, DimArray<StrValue>& tokens, const StrValu
     return static_cast<Number>(found.size());
 }
 
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Whether a decimal text that no double can hold is too large rather than too small:
+// the power of ten of its first non-zero digit, plus its exponent, is above zero.
+bool TooLarge(std::string_view digits, std::string_view exponent) {
+    const size_t point = std::min(digits.find('.'), digits.size());
+    const size_t first = digits.find_first_of("123456789");
+    if (first == std::string_view::npos) return false;
+    int64_t power = first < point ? int64_t(point - first) - 1 : -int64_t(first - point);
+    int64_t e = 0;
+    const bool negative = !exponent.empty() && exponent[0] == '-';
+    for (char c : exponent) {
+        if (IsDigit(c) && e < 100000) e = e * 10 + (c - '0');
+    }
+    power += negative ? -e : e;
+    return power > 0;
+}
+
+}  // namespace
+
+Number LeadingNumber(std::string_view text) {
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n && IsSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    const size_t start = i;
+    size_t digits = 0;
+    for (; i < n && IsDigit(text[i]); ++i) ++digits;
+    if (i < n && text[i] == '.') {
+        for (++i; i < n && IsDigit(text[i]); ++i) ++digits;
+    }
+    if (digits == 0) return 0;
+    const size_t mantissaEnd = i;
+    size_t end = i;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < n && IsDigit(text[j])) {
+            while (j < n && IsDigit(text[j])) ++j;
+            end = j;
+        }
+    }
+    // Only the scanned digits reach the conversion, so neither hexadecimal nor the
+    // names of infinity and NaN can come through it.
+    double value = 0;
+    const auto r = std::from_chars(text.data() + start, text.data() + end, value, std::chars_format::general);
+    if (r.ec == std::errc::result_out_of_range) {
+        const std::string_view exponent = text.substr(mantissaEnd + 1, end > mantissaEnd ? end - mantissaEnd - 1 : 0);
+        value = TooLarge(text.substr(start, mantissaEnd - start), exponent) ? DBL_MAX : 0;
+    } else if (r.ec != std::errc()) {
+        value = 0;
+    }
+    return negative ? -value : value;
+}
+
 Number TextToNumber(const StrValue& text) {
     if (!text.CText()) return 0;
-    return std::strtod(text.CText(), nullptr);
+    return LeadingNumber(text.View());
 }
 
 StrValue NumberToText(Number value) {

@@ -131,6 +131,11 @@ Number CharCode(const StrValue& text);
 StrValue CharFromCode(Number code);
 StrValue FormatNumber(Number width, Number decimals, Number value);
 Number SplitText(const StrValue& text, DimArray<StrValue>& tokens, const StrValue& delimiters);
+// The number at the start of the text: white space, a sign, digits with at most one
+// decimal point, an exponent. No such number gives 0; one too large for a double gives
+// the largest finite one of its sign, one too small gives 0.
 Number TextToNumber(const StrValue& text);
+// TextToNumber of a part of a text.
+Number LeadingNumber(std::string_view text);
 // At most ten significant digits, exponents with three digits, no trailing point.
 StrValue NumberToText(Number value);

@@ -4,7 +4,6 @@
 #include <algorithm>   // Required for: std::min, std::max, std::find
 #include <cmath>       // Required for: std::sqrt, std::fabs, std::isfinite
 #include <cstdio>      // Required for: printf
-#include <cstdlib>     // Required for: strtod
 #include <cstring>     // Required for: std::memcpy
 #include <new>         // Required for: std::bad_alloc
 #include <string_view>
@@ -149,10 +148,7 @@ public:
     bool NextNumber(double& value) {
         std::string_view token;
         if (!Next(token)) return false;
-        char buf[kMaxToken + 1];
-        std::memcpy(buf, token.data(), token.size());
-        buf[token.size()] = '\0';
-        value = std::strtod(buf, nullptr);
+        value = LeadingNumber(token);
         return true;
     }
     // A count or index: whole part of a number, in 0 .. limit.

@@ -9,6 +9,8 @@
 #include "editor/actordialog.h"
 #include "editor/dialogs.h"
 #include "editor/pathdialog.h"
+#include "editor/itemsdialog.h"
+#include "editor/levelfile.h"
 #include "tests/editor/editor_support.h"
 
 namespace {
@@ -103,6 +105,26 @@ TEST_F(DialogsTest, AnimationSlotsKeepTypedRangesAndOnlyOkWritesTheFile) {
     ASSERT_NE(walk, std::string::npos);
     EXPECT_EQ(Read("media/hero.kmoa"), expected.replace(walk, 18, "\r\n      3       12"));
     EXPECT_EQ(Saved(), DemoLevelText()) << "animations live beside the models, not in the level";
+}
+
+TEST_F(DialogsTest, FrameNumbersBeyondTheFileLayoutAreKeptAtItsEnds) {
+    SelectLine("ls_kmo", 8);   // hero.kmo
+    gui().Click("bt_kmo_ani");
+    ClickRadio("ra_typ", 1);
+    gui().Idle(1).TypeInto("tx_lo", "123456789").TypeInto("tx_hi", "1e20");
+    ClickRadio("ra_typ", 2);
+    gui().Idle(1).TypeInto("tx_lo", "-1e20").TypeInto("tx_hi", "nan");
+    gui().Click("bt_ok");
+    RunEditor();
+    const std::string file = Read("media/hero.kmoa");
+    EXPECT_NE(file.find("\r\n99999999  99999999\r\n-9999999        0\r\n"), std::string::npos) << file;
+    // Read back, the file gives what the dialog kept.
+    const Number kept[2][2] = {{99999999, 99999999}, {-9999999, 0}};
+    ModelAnims.Dim(9, 6, 2);
+    LoadModelAnims(8, MediaRoot + "hero.kmo");
+    for (int s = 0; s < 2; ++s) {
+        for (int k = 0; k < 2; ++k) EXPECT_EQ(ModelAnims(8, s + 1, k), kept[s][k]) << s << k;
+    }
 }
 
 TEST_F(DialogsTest, ModelWithFewerThanSixSlotsGetsTheRestFromZeroToZero) {

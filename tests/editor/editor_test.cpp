@@ -172,6 +172,40 @@ TEST_F(EditorTest, ModelAndTextureButtonsRenumberTheObjects) {
     EXPECT_EQ(Section(saved, "players"), Section(DemoLevelText(), "players"));
 }
 
+TEST_F(EditorTest, NameWithABarIsOneLineAndIsRefusedFromNew) {
+    // The level names "gro|und.kmo"; "a|b.kmo" is picked through New.
+    std::filesystem::rename(Path("media/ground.kmo"), Path("media/gro|und.kmo"));
+    std::filesystem::copy_file(Path("media/wall.kmo"), Path("media/a|b.kmo"));
+    std::string level = Read("level.ini");
+    level.replace(level.find("0=ground.kmo"), 12, "0=gro|und.kmo");
+    level_media::WriteBytes(Path("level.ini"), level);
+    platform().QueueFileAnswer(Path("media/a|b.kmo"));
+    std::string models, firstObject, refused, saved;
+    Number objectLines = 0;
+    gui().Do([&](HeadlessPlatform&) {
+        for (int i = 0; i < 3; ++i) models += GetItem("ls_kmo", i).Std() + ";";
+        firstObject = GetItem("ls_obj", 0).Std();
+        objectLines = ItemCount("ls_obj");
+    });
+    gui().Click("bt_kmo_new");
+    AnswerMessage(refused);
+    SelectLine("ls_kmo", 1);
+    gui().Click("bt_kmo_del").Idle(1).Click("bt_save");
+    AnswerMessage(saved);
+    RunEditor();
+    EXPECT_EQ(models, "gro!und.kmo;wall.kmo;steps.kmo;");
+    EXPECT_EQ(firstObject, " 0gro!und.kmo     /grass.bmp");
+    EXPECT_EQ(objectLines, 11);
+    EXPECT_EQ(refused, "File names with | cannot be used: a|b.kmo");
+    // The line reading wall.kmo took wall.kmo and its four objects; the real name is kept.
+    const std::string file = Read("level.ini");
+    EXPECT_NE(file.find("[types]\r\ncount=10\r\n0=gro|und.kmo\r\n1=spiker.kmo\r\n2=steps.kmo\r\n"),
+              std::string::npos) << file;
+    EXPECT_NE(file.find("[objects]\r\ncount=7\r\n"), std::string::npos);
+    EXPECT_EQ(file.find("wall.kmo"), std::string::npos);
+    EXPECT_EQ(file.find("a|b"), std::string::npos);
+}
+
 TEST_F(EditorTest, IdleEditorRedrawsOnlyForTheBlink) {
     // Frames drawn in ten quiet seconds: with nothing selected, then with object 0
     // selected (which blinks every half second).

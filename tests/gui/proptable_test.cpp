@@ -36,9 +36,10 @@ TEST_F(PropertyTableTest, UnsetKeysReadEmptyAndZeroAndSettingTwiceKeepsOneRow) {
 
 TEST_F(PropertyTableTest, GetItemPicksTheIndexedItemAndNothingOutsideTheList) {
     SetProp("ls_animTEXT", "stand|walk|jump");
+    SetProp("ls_runsTEXT", "|a||b|");
     // A negative index names no item; it must not fault the program.
     for (const auto& [id, n, item] : {std::tuple{"ls_anim", 0, "stand"}, {"ls_anim", 1, "walk"}, {"ls_anim", 3, ""},
-                                      {"ls_anim", -1, ""}, {"ls_none", 0, ""}})
+                                      {"ls_anim", -1, ""}, {"ls_none", 0, ""}, {"ls_runs", 1, "b"}, {"ls_runs", 2, ""}})
         EXPECT_EQ(GetItem(id, n).Std(), item) << id << " " << n;
 }
 

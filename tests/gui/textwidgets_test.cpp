@@ -133,15 +133,20 @@ TEST_F(ListTest, AddItemAndDeleteItemRebuildTheItemsAndKeepTheSelection) {
     EXPECT_EQ(GetPropNum("ls_aCOUNT"), 3);
     EXPECT_EQ(GetPropNum("ls_aSELECT"), 1);
     AddItem("ls_a", "", 0);
-    AddItem("ls_a", "z", 99);
-    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "<null>|a|b|c|z");
-    // Deleting item 1, then all items (-1).
-    for (const auto& [n, text, count] : {std::tuple{1, "<null>|b|c|z", 4}, {-1, "", 0}}) {
+    AddItem("ls_a", "z|9", 99);
+    AddItem("ls_a", "m", 2);
+    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "<null>|a|m|b|c|z!9") << "an item with | stays one item";
+    // Deleting item 2, then all items (-1).
+    for (const auto& [n, text, count] : {std::tuple{2, "<null>|a|b|c|z!9", 5}, {-1, "", 0}}) {
         DeleteItem("ls_a", n);
         EXPECT_EQ(GetProp("ls_aTEXT").Std(), text);
         EXPECT_EQ(GetPropNum("ls_aCOUNT"), count);
     }
     EXPECT_EQ(GetPropNum("ls_aSELECT"), -1) << "no item left to be selected";
+    AddItems("ls_a", "p|q");
+    AddItems("ls_a", "r");
+    EXPECT_EQ(GetProp("ls_aTEXT").Std(), "p|q|r");
+    EXPECT_EQ(GetPropNum("ls_aCOUNT"), 3);
 
     AddRadio("ra_kind", "x|y", 0);
     AddItem("ra_kind", "w", -1);

@@ -111,11 +111,12 @@ TEST_F(ToolTest, CheckListsEveryKindOfProblemWithItsEntry) {
               "[memory]\r\nroot=media\r\nmaxpathpoints=8\r\n"
               "[types]\r\ncount=3\r\n0=hero.kmo\r\n1=missing.kmo\r\n2=garbage.kmo\r\n"
               "[textures]\r\ncount=4\r\n0=grass.bmp\r\n1=missing.bmp\r\n2=garbage.bmp\r\n3=deep16.bmp\r\n"
-              "[objects]\r\ncount=2\r\n0=0 0 0 0 5 7 0 0 4 \r\n1=0 0 0 0 0 -1 0 0 0 \r\n"
+              "[objects]\r\ncount=2\r\n0=0 0 0 0 5 7 0 0 4 \r\n1=0 0 nan 0 0 -1 0 0 0 \r\n"
               "[paths]\r\ncount=2\r\n0=2 1.0 0.0 1.0 1.0 0.0 1.0 \r\n1=1 3.0 0.0 3.0 \r\n"
               "[players]\r\ncount=1\r\n0=0 0 0.0 0.0 0.0 1 -1 \r\n"
               "[specials]\r\ncount=2\r\n0=1.0 1.0 1.0 1001 5 \r\n1=1.0 1.0 1.0 1000 5 \r\n"
-              "[weapons]\r\ncount=1\r\n0=1.00 0.50 0.5 \r\n");
+              "[weapons]\r\ncount=1\r\n0=1.00 -INF 1e400 \r\n");
+    WriteText(Demo("media/missing.kmoa"), "1\r\n      0      nan\r\n");
     const Answer a = RunTool({"check", Demo("broken.ini").string()});
     EXPECT_EQ(a.code, 1);
     std::multiset<std::string> found;
@@ -130,6 +131,7 @@ TEST_F(ToolTest, CheckListsEveryKindOfProblemWithItsEntry) {
         "paths/0",                                      // followed but one distinct point
         "players/0",                                    // actor 0 is an enemy
         "specials/0",                                   // ammunition for weapon kind 1
+        "objects/1", "weapons/0", "weapons/0", "types/1", // not finite: nan, -INF, 1e400, nan
     };
     EXPECT_EQ(found, expected);
 }
@@ -140,6 +142,18 @@ TEST_F(ToolTest, CheckReportsALevelWithoutPlayer) {
     EXPECT_EQ(a.code, 1);
     ASSERT_EQ(a.doc["problems"].size(), 1u);
     EXPECT_EQ(a.doc["problems"][0]["section"], "players");
+}
+
+TEST_F(ToolTest, CheckWarnsAboutMoreThanTenThousandObjects) {
+    std::string level = "[memory]\r\nroot=media\r\n[types]\r\ncount=1\r\n0=hero.kmo\r\n"
+                        "[players]\r\ncount=1\r\n0=0 -1 0.0 0.0 0.0 0 -1 \r\n[objects]\r\ncount=10001\r\n";
+    for (int o = 0; o < 10001; ++o) level += std::to_string(o) + "=0 0 0 0 0 -1 0 0 -1 \r\n";
+    WriteText(Demo("many.ini"), level);
+    const Answer a = RunTool({"check", Demo("many.ini").string()});
+    EXPECT_EQ(a.code, 1);
+    ASSERT_EQ(a.doc["problems"].size(), 1u) << a.doc;
+    EXPECT_EQ(a.doc["problems"][0]["section"], "objects");
+    EXPECT_EQ(a.doc["problems"][0]["entry"], "count");
 }
 
 TEST_F(ToolTest, CheckListsTheGameMediaMissingFromTheMediaFolder) {

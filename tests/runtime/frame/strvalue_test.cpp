@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "runtime/frame/dimarray.h"
 #include "runtime/frame/strvalue.h"
 
@@ -94,9 +96,21 @@ TEST(StrValue, CharactersAndFormatting) {
     EXPECT_EQ(Text(FormatNumber(2, 0, 7)), " 7");
     EXPECT_EQ(Text(FormatNumber(0, 1, -0.25)), "-0.2");
     EXPECT_EQ(FormatNumber(1e9, 1e9, 1).Length(), 1000u) << "silly widths stay bounded";
-    EXPECT_EQ(TextToNumber(StrValue("  -12.5e1xyz")), -125);
-    EXPECT_EQ(TextToNumber(StrValue("abc")), 0);
-    EXPECT_EQ(TextToNumber(StrValue("")), 0);
+}
+
+TEST(StrValue, TextToNumberReadsOnlyDecimalNumbers) {
+    const double largest = 1.7976931348623157e308;
+    const std::pair<const char*, double> cases[] = {
+        {"  -12.5e1xyz", -125}, {"\t\n+.5", 0.5}, {"5.", 5}, {"2E3", 2000}, {"1.5e-3x", 0.0015},
+        {"7e", 7}, {"7e+", 7}, {"3 4", 3},
+        // No number at the start, or names and forms outside decimal digits.
+        {"", 0}, {"abc", 0}, {".", 0}, {"-", 0}, {"e5", 0}, {"0x10", 0}, {"inf", 0}, {"-infinity", 0},
+        {"nan", 0}, {"NAN(1)", 0},
+        // Too large for a double: the largest one of its sign; too small: 0.
+        {"1e400", largest}, {"-1e400", -largest}, {"123456789e99999999999", largest}, {"1e-400", 0},
+        {"0.000001e-999", 0}, {"0e9999", 0},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(TextToNumber(StrValue(text)), expected) << text;
 }
 
 TEST(StrValue, SplitTextSkipsRunsOfDelimiters) {
