@@ -1,6 +1,5 @@
 // Pixels drawn on the real OpenGL path, read back from the back buffer.
 #include <GL/gl.h>
-#include <GL/glext.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -199,62 +198,6 @@ TEST_F(Draw2D, PolygonFansBlendVertexColoursOrMapPicturePixels) {
         EXPECT_EQ(ReadPixel(50 + x, 10), Colour(Rgb(50 * x + 10, 200, 0))) << x;
         EXPECT_EQ(ReadPixel(50 + x, 11), Colour(Rgb(50 * x + 10, 0, 0))) << x;
     }
-}
-
-TEST_F(Draw2D, BindSpriteTextureWithAndWithoutMultitexture) {
-    LoadSprite(Write("a.bmp", bmptest::SolidBmp(2, 2, Rgb(1, 1, 1))), 40);
-    LoadSprite(Write("b.bmp", bmptest::SolidBmp(2, 2, Rgb(2, 2, 2))), 41);
-    auto activeTexture = reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(GetGLProcAddress("glActiveTextureARB"));
-    // The texture bound on a unit, or 0 while texturing is off there.
-    auto boundOn = [&](GLenum unit) {
-        GLint name = 0;
-        if (activeTexture) activeTexture(unit);
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-        const bool enabled = glIsEnabled(GL_TEXTURE_2D);
-        if (activeTexture) activeTexture(GL_TEXTURE0_ARB);
-        return enabled ? Number(name) : 0;
-    };
-    if (HasGLExtension("GL_ARB_multitexture") && activeTexture) {
-        BindSpriteTexture(40, 41, 1);
-        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(41, 1));
-        EXPECT_EQ(boundOn(GL_TEXTURE1_ARB), GetSpriteTextureName(40, 1));
-        BindSpriteTexture(40, -1, 0);
-        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(40, 0));
-        EXPECT_EQ(boundOn(GL_TEXTURE1_ARB), 0) << "unit 1 off without a second slot";
-        BindSpriteTexture(-1, 41, 0);
-        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), 0);
-    }
-    AllowMultitexture(false);
-    BindSpriteTexture(40, 41, 1);
-    EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(40, 1)) << "the slot, not the second slot";
-    Number slot = 0, second = 0, variant = 0;
-    GetSpriteTextureSelection(slot, second, variant);
-    EXPECT_EQ((std::array{slot, second, variant}), (std::array<Number, 3>{40, 41, 1}));
-    BindSpriteTexture(-1, -1, 0);
-    EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), 0);
-    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
-    glDisable(GL_COLOR_MATERIAL);
-    // Sprites still draw on this path.
-    DrawSprite(40, 5, 5);
-    EXPECT_EQ(ReadPixel(5, 5), Colour(Rgb(1, 1, 1)));
-}
-
-TEST_F(Draw2D, MipmappedTextureSmoothsTowardsTheAverageColour) {
-    // A 4 x 4 checkerboard: its 1 x 1 mip level is a blend of both colours.
-    const auto file = bmptest::MakeBmp({4, 4, 24, 0, {}}, [](int x, int row) {
-        return (x + row) % 2 ? Rgb(240, 0, 0) : Rgb(0, 0, 240);
-    });
-    LoadSprite(Write("checker.bmp", file), 42);
-    const GLuint mipmapped = GLuint(GetSpriteTextureName(42, 1));
-    glBindTexture(GL_TEXTURE_2D, mipmapped);
-    GLint levelWidth = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &levelWidth);
-    EXPECT_EQ(levelWidth, 1);
-    unsigned char px[4] = {};
-    glGetTexImage(GL_TEXTURE_2D, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    EXPECT_GT(px[0], 60);
-    EXPECT_GT(px[2], 60);
-    EXPECT_EQ(px[3], 255);
 }
 
 TEST_F(Draw2D, SpriteNamesOfAnEarlierContextAreForgottenInANewOne) {
