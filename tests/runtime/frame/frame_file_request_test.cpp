@@ -14,20 +14,13 @@
 namespace {
 
 // Sets an environment variable for the guard's lifetime.
-class EnvGuard {
-public:
-    EnvGuard(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
+struct EnvGuard {
+    EnvGuard(const char* n, const char* v) : name(n), old(std::getenv(n) ? std::getenv(n) : "<unset>") {
+        v ? setenv(n, v, 1) : unsetenv(n);
     }
-    ~EnvGuard() { had_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
-
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
+    ~EnvGuard() { old == "<unset>" ? unsetenv(name) : setenv(name, old.c_str(), 1); }
+    const char* name;
+    std::string old;
 };
 
 // A platform that leaves the dialog to the system and notes what happens to the window.
