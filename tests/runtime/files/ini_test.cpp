@@ -104,13 +104,3 @@ TEST_F(IniTest, HostileFilesParseWithoutHarm) {
     EXPECT_EQ(IniGet("t", "cr").Std(), "1");
     EXPECT_EQ(IniGet("t", "last").Std(), "end");
 }
-
-TEST_F(IniTest, WrittenDocumentsReadBackUnchanged) {
-    for (const char* text : {"x=1\n[a]\ny = 2\n[]\nz=3\n[a]\nw=\xC3\xA9x\n", "=novalue\n[ s ]\n==\n[x]y]\nk=v\n",
-                             "[q]\r\nk=v w\t\r\n;c\r\n[r]\r\n[q]\r\nk=2"}) {
-        IniOpenText(text);
-        const std::string once = IniDocumentText();
-        IniOpenText(once);
-        EXPECT_EQ(IniDocumentText(), once) << text;
-    }
-}

@@ -1,5 +1,9 @@
-// File dialogs: scripted answers, the fallback requester, automated runs, zenity's arguments.
+// File dialogs: the steps around the system dialog, scripted answers, the fallback
+// requester, automated runs, and the dialog's arguments.
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include <gtest/gtest.h>
@@ -9,6 +13,84 @@
 
 namespace {
 
+// Sets an environment variable for the guard's lifetime.
+struct EnvGuard {
+    EnvGuard(const char* n, const char* v) : name(n), old(std::getenv(n) ? std::getenv(n) : "<unset>") {
+        v ? setenv(n, v, 1) : unsetenv(n);
+    }
+    ~EnvGuard() { old == "<unset>" ? unsetenv(name) : setenv(name, old.c_str(), 1); }
+    const char* name;
+    std::string old;
+};
+
+// A platform that leaves the dialog to the system and notes what happens to the window.
+// Something during the dialog moves the current directory away, as a dialog may.
+class WindowedPlatform : public HeadlessPlatform {
+public:
+    std::vector<std::string> steps;
+    std::string wanderTo;
+    bool AnswerFileDialog(const std::string&, bool, std::string&) override { return false; }
+    bool IsHeadless() const override { return false; }
+    void ShowWindow(bool v) override {
+        steps.push_back(v ? "show" : "hide");
+        if (!v && !wanderTo.empty() && chdir(wanderTo.c_str()) != 0) ADD_FAILURE() << wanderTo;
+        HeadlessPlatform::ShowWindow(v);
+    }
+    bool EnterFullscreen(int w, int h) override {
+        steps.push_back("fullscreen");
+        return HeadlessPlatform::EnterFullscreen(w, h);
+    }
+    void EnterWindowed(int w, int h) override {
+        steps.push_back("windowed");
+        HeadlessPlatform::EnterWindowed(w, h);
+    }
+};
+
+TEST(FileDialogSteps, HideTheWindowAskRestoreTheDirectoryAndShowItAgain) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(::testing::TempDir()) / "dialog";
+    fs::create_directories(dir / "bin");
+    fs::create_directories(dir / "elsewhere");
+    const fs::path args = dir / "args.txt";
+    // The stand-in dialog notes its arguments and answers with a Windows-style path.
+    std::ofstream(dir / "bin" / "zenity") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << args.string()
+                                          << "'\nprintf 'C:\\\\levels\\\\one.ini\\n'\n";
+    fs::permissions(dir / "bin" / "zenity", fs::perms::owner_all);
+    EnvGuard path("PATH", ((dir / "bin").string() + ":/usr/bin:/bin").c_str());
+    EnvGuard display("DISPLAY", ":99");
+    EnvGuard automated("ZENTROVEL_AUTOMATED", nullptr);
+    const fs::path before = fs::current_path();
+
+    WindowedPlatform platform;
+    platform.SetFullscreenAvailable(true);
+    StopRuntime();
+    UsePlatform(&platform);
+    ConfigureRuntime(RuntimeSettings{});
+    ASSERT_EQ(StartRuntime("Zentrovel"), 1);
+    SetFullscreenMode();
+    platform.steps.clear();
+    platform.wanderTo = (dir / "elsewhere").string();
+
+    EXPECT_EQ(FileRequest("Levels|*.ini", 1).Std(), "C:/levels/one.ini");
+    EXPECT_EQ(platform.steps, (std::vector<std::string>{"windowed", "hide", "fullscreen"}));
+    EXPECT_TRUE(platform.WindowVisible());
+    EXPECT_TRUE(platform.Fullscreen());
+    EXPECT_EQ(fs::current_path(), before) << "the directory from before the dialog";
+    std::ifstream in(args);
+    const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(got, "--file-selection\n--filename=" + before.string() + "/\n--file-filter=Levels | *.ini\n");
+
+    SetWindowedMode();
+    platform.steps.clear();
+    fs::current_path(before);
+    EXPECT_EQ(FileRequest("Levels|*.ini", 0).Std(), "C:/levels/one.ini");
+    EXPECT_EQ(platform.steps, (std::vector<std::string>{"hide", "windowed"}));
+    EXPECT_TRUE(platform.WindowVisible());
+    EXPECT_EQ(fs::current_path(), before);
+    StopRuntime();
+    UsePlatform(nullptr);
+}
+
 class FileDialog : public HeadlessTest {
 protected:
     void TearDown() override {
@@ -17,64 +99,43 @@ protected:
     }
 };
 
-TEST_F(FileDialog, ScriptedAnswerComesBackWithForwardSlashes) {
+TEST_F(FileDialog, ScriptedAnswersThenTheBuiltInRequesterThenNoFile) {
     platform().QueueFileAnswer("C:\\levels\\one.ini");
+    platform().QueueFileAnswer("");
     EXPECT_EQ(FileRequest("INI (*.ini)|*.ini", 1).Std(), "C:/levels/one.ini");
-    ASSERT_EQ(platform().FileDialogCalls().size(), 1u);
+    EXPECT_EQ(FileRequest("All|*.*", 0).Std(), "NO_FILE") << "cancelled";
+    ASSERT_EQ(platform().FileDialogCalls().size(), 2u);
     EXPECT_EQ(platform().FileDialogCalls()[0].filter, "INI (*.ini)|*.ini");
     EXPECT_TRUE(platform().FileDialogCalls()[0].open);
-}
-
-TEST_F(FileDialog, CancelGivesNoFile) {
-    platform().QueueFileAnswer("");
-    EXPECT_EQ(FileRequest("All|*.*", 0).Std(), "NO_FILE");
-    EXPECT_FALSE(platform().FileDialogCalls()[0].open);
+    EXPECT_FALSE(platform().FileDialogCalls()[1].open);
     EXPECT_EQ(FileRequest("All|*.*", 1).Std(), "NO_FILE") << "nothing queued never blocks";
-}
 
-TEST_F(FileDialog, TheBuiltInRequesterAnswersWhenNothingIsQueued) {
-    StrValue seenFilter;
     Number seenOpen = -1;
     SetFileRequestFallback([&](const StrValue& filter, Number open) {
-        seenFilter = filter;
         seenOpen = open;
-        return StrValue("media\\a.kmo");
+        return StrValue("media\\" + filter.Std().substr(0, 3) + ".kmo");
     });
-    EXPECT_EQ(FileRequest("KMO|*.kmo", 1).Std(), "media/a.kmo");
-    EXPECT_EQ(seenFilter.Std(), "KMO|*.kmo");
+    EXPECT_EQ(FileRequest("KMO|*.kmo", 1).Std(), "media/KMO.kmo");
     EXPECT_EQ(seenOpen, 1);
-    platform().QueueFileAnswer("queued.kmo");
-    EXPECT_EQ(FileRequest("KMO|*.kmo", 1).Std(), "queued.kmo") << "queued answers come first";
 }
 
 TEST(FileDialogAutomated, NeverOpensADialogInAutomatedRuns) {
-    const char* before = std::getenv("ZENTROVEL_AUTOMATED");
-    const std::string saved = before ? before : "";
-    setenv("ZENTROVEL_AUTOMATED", "1", 1);
+    EnvGuard automated("ZENTROVEL_AUTOMATED", "1");
     UsePlatform(nullptr);
     DeleteErrorLog();
     EXPECT_EQ(FileRequest("All|*.*", 1).Std(), "NO_FILE");
-    if (before) setenv("ZENTROVEL_AUTOMATED", saved.c_str(), 1);
-    else unsetenv("ZENTROVEL_AUTOMATED");
     std::ifstream in(ErrorLogPath(), std::ios::binary);
     const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(log.find("No file dialog"), std::string::npos);
 }
 
-TEST(ZenityArguments, OpenDialogTurnsTheFilterListIntoFileFilters) {
-    const auto args = ZenityArguments("KMO Objects (*.kmo)|*.kmo;*.KMO|All files|*.*", true, "/tmp/lv");
-    const std::vector<std::string> want = {
-        "zenity", "--file-selection", "--filename=/tmp/lv/",
-        "--file-filter=KMO Objects (*.kmo) | *.kmo *.KMO", "--file-filter=All files | *"};
-    EXPECT_EQ(args, want);
-}
-
-TEST(ZenityArguments, SaveDialogConfirmsOverwritingAndDropsBrokenPairs) {
-    const auto args = ZenityArguments("Levels|*.ini|Dangling", false, "/w/");
-    const std::vector<std::string> want = {"zenity", "--file-selection", "--save", "--confirm-overwrite",
-                                           "--filename=/w/", "--file-filter=Levels | *.ini"};
-    EXPECT_EQ(args, want);
-    EXPECT_EQ(ZenityArguments("", true, "").size(), 2u);
+TEST(ZenityArguments, FilterPairsBecomeFileFiltersAndSavingConfirmsOverwriting) {
+    EXPECT_EQ(ZenityArguments("KMO Objects (*.kmo)|*.kmo;*.KMO|All files|*.*", true, "/tmp/lv"),
+              (std::vector<std::string>{"zenity", "--file-selection", "--filename=/tmp/lv/",
+                                        "--file-filter=KMO Objects (*.kmo) | *.kmo *.KMO", "--file-filter=All files | *"}));
+    EXPECT_EQ(ZenityArguments("Levels|*.ini|Dangling", false, "/w/"),
+              (std::vector<std::string>{"zenity", "--file-selection", "--save", "--confirm-overwrite", "--filename=/w/",
+                                        "--file-filter=Levels | *.ini"}));
 }
 
 }  // namespace

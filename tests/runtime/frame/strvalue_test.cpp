@@ -1,57 +1,50 @@
+// Texts, number formatting and the number helpers.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
 #include <utility>
 
 #include "runtime/frame/dimarray.h"
+#include "runtime/frame/numbers.h"
 #include "runtime/frame/strvalue.h"
 
 namespace {
 
-std::string Text(const StrValue& s) { return s.Std(); }
-
-TEST(StrValue, CapacityFollowsTheGrowthRule) {
+TEST(StrValue, CapacityGrowsInStepsOf512AndNeverShrinks) {
     EXPECT_EQ(StrValue().Capacity(), 1024u);
     EXPECT_EQ(StrValue(5.0).Capacity(), 512u);
     EXPECT_EQ(StrValue(std::string(511, 'x')).Capacity(), 512u);
     EXPECT_EQ(StrValue(std::string(512, 'x')).Capacity(), 1024u);
-    StrValue s("abc");
-    const uint32_t before = s.Capacity();
+    StrValue s(std::string(600, 'x'));
     s = "a";
-    EXPECT_EQ(s.Capacity(), before) << "capacity never shrinks";
-    for (int i = 0; i < 2000; ++i) s += "y";
-    EXPECT_EQ(s.Length(), 2001u);
-    EXPECT_GT(s.Capacity(), s.Length());
-    EXPECT_EQ(s.Capacity() % 512, 0u);
+    EXPECT_EQ(s.Capacity(), 1024u);
+    EXPECT_EQ(StrValue(std::string("ab\0cd", 5)).Length(), 2u) << "no embedded NUL";
 }
 
 TEST(StrValue, ConcatenatesEveryOperandKindOnEitherSide) {
-    const Number i = 3;
-    EXPECT_EQ(Text("Path #"_s + i), "Path #3");
-    EXPECT_EQ(Text(StrValue("a") + "b"), "ab");
-    EXPECT_EQ(Text("a" + StrValue("b")), "ab");
-    EXPECT_EQ(Text(StrValue("n") + 42), "n42");
-    EXPECT_EQ(Text(-7 + StrValue("x")), "-7x");
-    EXPECT_EQ(Text(StrValue("f") + 0.5f), "f0.5");
-    EXPECT_EQ(Text(2.25 + StrValue("")), "2.25");
-    EXPECT_EQ(Text("Saved successfully. File has "_s + 32.0 + " lines. (255 is max)"),
-              "Saved successfully. File has 32 lines. (255 is max)");
+    EXPECT_EQ(("Path #"_s + Number(3)).Std(), "Path #3");
+    EXPECT_EQ(("a" + StrValue("b") + "c").Std(), "abc");
+    EXPECT_EQ((StrValue("n") + 42).Std(), "n42");
+    EXPECT_EQ((-7 + StrValue("x")).Std(), "-7x");
+    EXPECT_EQ((StrValue("f") + 0.5f).Std(), "f0.5");
+    EXPECT_EQ((2.25 + StrValue("")).Std(), "2.25");
     StrValue s("x");
-    s += s;  // appending itself must not read freed memory
+    s += s;   // appending itself must not read freed memory
     s += s;
-    EXPECT_EQ(Text(s), "xxxx");
+    EXPECT_EQ(s.Std(), "xxxx");
 }
 
-TEST(StrValue, ComparesAsUnsignedBytes) {
+TEST(StrValue, ComparesBytesUnsignedAndNumbersNumerically) {
     EXPECT_EQ(StrValue("B") < StrValue("a"), 1.0);
     EXPECT_EQ(StrValue("") < "a", 1.0);
-    EXPECT_EQ(StrValue("\xC8") > "z", 1.0) << "byte 200 sorts after ASCII";
+    EXPECT_EQ(StrValue("\xC8") > "z", 1.0);
     EXPECT_EQ("abc" == StrValue("abc"), 1.0);
     EXPECT_EQ(StrValue("abc") != "abd", 1.0);
-    EXPECT_EQ(StrValue("10") < StrValue("9"), 1.0) << "texts compare as texts";
-    EXPECT_EQ(StrValue("10") > 9, 1.0) << "text against number compares numerically";
+    EXPECT_EQ(StrValue("10") < StrValue("9"), 1.0);
+    EXPECT_EQ(StrValue("10") > 9, 1.0);
     EXPECT_EQ(9.5 < StrValue("10"), 1.0);
-    StrValue t("HELLO");
-    StrValue u("HELLO");
+    StrValue t("HELLO"), u("HELLO");
     t.TruncateAt(2);
     EXPECT_EQ(t == u, 0.0);
     u.TruncateAt(2);
@@ -59,42 +52,25 @@ TEST(StrValue, ComparesAsUnsignedBytes) {
 }
 
 TEST(StrValue, NumberToTextUsesTenDigitsAndThreeDigitExponents) {
-    EXPECT_EQ(Text(NumberToText(0.5)), "0.5");
-    EXPECT_EQ(Text(NumberToText(100)), "100");
-    EXPECT_EQ(Text(NumberToText(-3)), "-3");
-    EXPECT_EQ(Text(NumberToText(0)), "0");
-    EXPECT_EQ(Text(NumberToText(1.0 / 3)), "0.3333333333");
-    EXPECT_EQ(Text(NumberToText(1e11)), "1e+011");
-    EXPECT_EQ(Text(NumberToText(9999999999.0)), "9999999999");
-    EXPECT_EQ(Text(NumberToText(1e10)), "1e+010");
-    EXPECT_EQ(Text(NumberToText(0.0001)), "0.0001");
-    EXPECT_EQ(Text(NumberToText(0.00001)), "1e-005");
-    EXPECT_EQ(Text(NumberToText(1.5e-300)), "1.5e-300");
-    EXPECT_EQ(Text(NumberToText(-2.5e123)), "-2.5e+123");
-    EXPECT_EQ(Text(NumberToText(123456789012.0)), "1.23456789e+011");
+    const std::pair<Number, const char*> cases[] = {
+        {0.5, "0.5"}, {100, "100"}, {-3, "-3"}, {0, "0"}, {1.0 / 3, "0.3333333333"},
+        {9999999999.0, "9999999999"}, {1e10, "1e+010"}, {1e11, "1e+011"}, {0.0001, "0.0001"},
+        {0.00001, "1e-005"}, {1.5e-300, "1.5e-300"}, {-2.5e123, "-2.5e+123"}, {123456789012.0, "1.23456789e+011"}};
+    for (const auto& [value, text] : cases) EXPECT_EQ(NumberToText(value).Std(), text);
 }
 
-TEST(StrValue, MidTextKeepsToTheText) {
+TEST(StrValue, TextFunctions) {
     const StrValue hello("HELLO");
-    EXPECT_EQ(Text(MidText(hello, 1, 3)), "ELL");
-    EXPECT_EQ(Text(MidText(hello, 3, 10)), "LO");
-    EXPECT_EQ(Text(MidText(hello, 5, 1)), "");
-    EXPECT_EQ(Text(MidText(hello, -1, 2)), "");
-    EXPECT_EQ(Text(MidText(hello, 0, 0)), "");
-    EXPECT_EQ(Text(MidText(hello, 1.9, 2.9)), "EL") << "start and count are truncated";
-    EXPECT_EQ(Text(MidText(hello, 6, 2)), "");
-    EXPECT_EQ(Text(MidText(hello, 0, 1e300)), "HELLO") << "a huge count is cut to the text";
-}
-
-TEST(StrValue, CharactersAndFormatting) {
+    const std::tuple<Number, Number, const char*> mids[] = {
+        {1, 3, "ELL"}, {3, 10, "LO"}, {5, 1, ""}, {-1, 2, ""}, {0, 0, ""}, {1.9, 2.9, "EL"}, {6, 2, ""}, {0, 1e300, "HELLO"}};
+    for (const auto& [start, count, text] : mids) EXPECT_EQ(MidText(hello, start, count).Std(), text) << start << "," << count;
     EXPECT_EQ(CharCode(StrValue("\xC8xyz")), -56);
     EXPECT_EQ(CharCode(StrValue("")), 0);
-    EXPECT_EQ(Text(CharFromCode(200)), "\xC8");
-    EXPECT_EQ(Text(CharFromCode(0)), "");
-    EXPECT_EQ(Text(CharFromCode(65 + 256)), "A") << "low 8 bits";
-    EXPECT_EQ(Text(FormatNumber(6, 2, 3.14159)), "  3.14");
-    EXPECT_EQ(Text(FormatNumber(2, 0, 7)), " 7");
-    EXPECT_EQ(Text(FormatNumber(0, 1, -0.25)), "-0.2");
+    EXPECT_EQ(CharFromCode(200).Std(), "\xC8");
+    EXPECT_EQ(CharFromCode(0).Std(), "");
+    EXPECT_EQ(CharFromCode(65 + 256).Std(), "A");
+    EXPECT_EQ(FormatNumber(6, 2, 3.14159).Std(), "  3.14");
+    EXPECT_EQ(FormatNumber(0, 1, -0.25).Std(), "-0.2");
     EXPECT_EQ(FormatNumber(1e9, 1e9, 1).Length(), 1000u) << "silly widths stay bounded";
 }
 
@@ -117,19 +93,36 @@ TEST(StrValue, SplitTextSkipsRunsOfDelimiters) {
     DimArray<StrValue> parts;
     EXPECT_EQ(SplitText(StrValue("a,,b,"), parts, StrValue(",")), 2);
     EXPECT_EQ(parts.Extent(0), 2);
-    EXPECT_EQ(Text(parts(0)), "a");
-    EXPECT_EQ(Text(parts(1)), "b");
+    EXPECT_EQ(parts(0).Std() + parts(1).Std(), "ab");
     EXPECT_EQ(SplitText(StrValue(" \t1.5  2 \t -3 "), parts, StrValue(" \t")), 3);
-    EXPECT_EQ(Text(parts(2)), "-3");
-    EXPECT_EQ(SplitText(StrValue(""), parts, StrValue(",")), 0);
-    EXPECT_EQ(parts.Extent(0), 0) << "no tokens empties the array";
+    EXPECT_EQ(parts(2).Std(), "-3");
     EXPECT_EQ(SplitText(StrValue(",,,"), parts, StrValue(",")), 0);
-    EXPECT_EQ(SplitText(StrValue("abc"), parts, StrValue("")), 1);
+    EXPECT_EQ(parts.Extent(0), 0) << "no tokens empties the array";
 }
 
-TEST(StrValue, TextsNeverHoldEmbeddedNul) {
-    const std::string raw("ab\0cd", 5);
-    EXPECT_EQ(StrValue(raw).Length(), 2u);
+TEST(Numbers, DegreesRemaindersAndRandomRange) {
+    EXPECT_NEAR(SinDeg(90), 1, 1e-9);
+    EXPECT_NEAR(CosDeg(180), -1, 1e-9);
+    EXPECT_NEAR(ATan2Deg(1, 1), 45, 1e-6);
+    EXPECT_EQ(ACosDeg(1.5), 0);
+    EXPECT_EQ(ACosDeg(-2), 180);
+    EXPECT_NEAR(ACosDeg(0), 90, 1e-6);
+    EXPECT_EQ(AbsValue(-2.5), 2.5);
+    EXPECT_TRUE(std::isnan(AbsValue(NAN)));
+    for (const auto& [a, b, r] : {std::tuple{-7.0, 3.0, -1.0}, {7.9, 3.2, 1.0}, {5, 0, 0}, {5, 0.5, 0}, {-2147483648.0, -1, 0}})
+        EXPECT_EQ(IntMod(a, b), r) << a << " mod " << b;
+
+    SeedRandom(1234);
+    std::set<Number> seen;
+    for (int i = 0; i < 2000; ++i) seen.insert(RandomUpTo(5));
+    EXPECT_EQ(seen, (std::set<Number>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(RandomUpTo(0) + RandomUpTo(-1), 0);
+    SeedRandom(77);
+    const uint32_t a = RandomWord(), b = RandomWord();
+    SeedRandom(77);
+    EXPECT_EQ(RandomWord(), a);
+    EXPECT_EQ(RandomWord(), b);
+    EXPECT_NE(a, b);
 }
 
 }  // namespace

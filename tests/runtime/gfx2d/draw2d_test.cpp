@@ -1,6 +1,5 @@
 // Pixels drawn on the real OpenGL path, read back from the back buffer.
 #include <GL/gl.h>
-#include <GL/glext.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -64,25 +63,20 @@ bool Near(const Rgba& a, const Rgba& b, int tolerance = 2) {
 
 }  // namespace
 
-TEST_F(Draw2D, RectangleCoversBothCornerPixelsForCornersInAnyOrder) {
+const uint32_t kMagenta = Rgb(255, 0, 128);
+
+TEST_F(Draw2D, RectanglesAndLinesCoverBothEndPixels) {
     DrawRectCorners(10, 10, 10, 10, Rgb(255, 255, 255));
     EXPECT_EQ(Shape(8, 8, 12, 12), ".....\n.....\n..#..\n.....\n.....\n") << "equal corners: one pixel";
-
     const double corners[4][4] = {{20, 5, 10, 8}, {10, 8, 20, 5}, {10, 5, 20, 8}, {20, 8, 10, 5}};
     for (const auto& c : corners) {
         glClear(GL_COLOR_BUFFER_BIT);
         DrawRectCorners(c[0], c[1], c[2], c[3], Rgb(0, 200, 0));
-        for (int y = 3; y <= 10; ++y) {
-            for (int x = 8; x <= 22; ++x) {
-                const bool inside = x >= 10 && x <= 20 && y >= 5 && y <= 8;
-                ASSERT_EQ(ReadPixel(x, y), inside ? Colour(Rgb(0, 200, 0)) : kBlack)
-                    << x << "," << y << " for corners " << c[0] << "," << c[1] << "," << c[2] << "," << c[3];
-            }
-        }
+        EXPECT_EQ(Shape(9, 4, 21, 9), ".............\n.###########.\n.###########.\n.###########.\n.###########.\n.............\n")
+            << c[0] << "," << c[1] << "," << c[2] << "," << c[3];
+        EXPECT_EQ(ReadPixel(15, 6), Colour(Rgb(0, 200, 0)));
     }
-}
-
-TEST_F(Draw2D, LinesSetBothEndPixels) {
+    glClear(GL_COLOR_BUFFER_BIT);
     DrawLine(10, 20, 30, 20, Rgb(255, 0, 0));
     DrawLine(50, 40, 50, 30, Rgb(0, 0, 255));   // upwards
     DrawLine(60, 60, 66, 66, Rgb(0, 255, 0));
@@ -91,16 +85,7 @@ TEST_F(Draw2D, LinesSetBothEndPixels) {
     for (const auto& c : cases) EXPECT_EQ(ReadPixel(c[0], c[1]) != kBlack, c[2] == 1) << c[0] << "," << c[1];
 }
 
-TEST_F(Draw2D, TransparentColourPrimitivesAreInvisibleWhenBlending) {
-    DrawRectCorners(0, 0, 40, 40, Rgb(100, 100, 100));
-    SetAlphaMode(-1);
-    DrawRectCorners(10, 10, 20, 20, kSpriteColourKey);
-    EXPECT_EQ(ReadPixel(15, 15), Colour(Rgb(100, 100, 100)));
-    DrawRectCorners(10, 10, 20, 20, Rgb(10, 20, 30));
-    EXPECT_EQ(ReadPixel(15, 15), Colour(Rgb(10, 20, 30)));
-}
-
-TEST_F(Draw2D, AlphaModesBlendSpritesHalfTransparentAddedOrOpaque) {
+TEST_F(Draw2D, AlphaModesBlendHalfTransparentAddedOrOpaqueAndMagentaIsInvisible) {
     const uint32_t texel = Rgb(200, 100, 40);
     LoadSprite(Write("solid.bmp", bmptest::SolidBmp(8, 8, texel)), 30);
     auto drawAt = [&](Number alphaMode, int x) {
@@ -108,23 +93,22 @@ TEST_F(Draw2D, AlphaModesBlendSpritesHalfTransparentAddedOrOpaque) {
         DrawRectCorners(x, 0, x + 9, 9, Rgb(100, 100, 100));
         SetAlphaMode(alphaMode);
         DrawSprite(30, x, 0);
+        DrawRectCorners(x, 0, x + 1, 1, kMagenta);
         SetAlphaMode(0);
         return ReadPixel(x + 4, 4);
     };
     EXPECT_EQ(drawAt(0, 0), Colour(texel));
     // Half transparent: the texture is scaled by the colour (0.5) and blended with alpha 0.5.
-    EXPECT_TRUE(Near(drawAt(-0.5, 20), Rgba{100 / 2 + 50, 50 / 2 + 50, 20 / 2 + 50, 255}))
-        << testing::PrintToString(ReadPixel(24, 4));
-    // Additive at half strength.
-    EXPECT_TRUE(Near(drawAt(0.5, 40), Rgba{200, 150, 120, 255})) << testing::PrintToString(ReadPixel(44, 4));
-    // An alpha above 1 is capped: full addition.
-    EXPECT_TRUE(Near(drawAt(2, 60), Rgba{255, 200, 140, 255})) << testing::PrintToString(ReadPixel(64, 4));
+    EXPECT_TRUE(Near(drawAt(-0.5, 20), Rgba{100 / 2 + 50, 50 / 2 + 50, 20 / 2 + 50, 255}));
+    EXPECT_TRUE(Near(drawAt(0.5, 40), Rgba{200, 150, 120, 255})) << "added at half strength";
+    EXPECT_TRUE(Near(drawAt(2, 60), Rgba{255, 200, 140, 255})) << "capped at 1: full addition";
+    EXPECT_EQ(ReadPixel(20, 0), ReadPixel(22, 2)) << "magenta primitives leave what is below";
 }
 
 TEST_F(Draw2D, SpriteDrawsUnscaledTopRowFirstWithTransparentPixels) {
     // File rows are bottom-up: the last row written is the picture's top row.
     const auto file = bmptest::MakeBmp({3, 2, 24, 0, {}}, [](int x, int row) -> uint32_t {
-        if (row == 1) return x == 1 ? kSpriteColourKey : Rgb(250, 0, 0);
+        if (row == 1) return x == 1 ? kMagenta : Rgb(250, 0, 0);
         return Rgb(0, 0, 250);
     });
     LoadSprite(Write("keyed.bmp", file), 31);
@@ -132,19 +116,17 @@ TEST_F(Draw2D, SpriteDrawsUnscaledTopRowFirstWithTransparentPixels) {
     DrawRectCorners(0, 0, 60, 60, Rgb(0, 90, 0));
     DrawSprite(31, 10, 20);
     DrawSprite(32, 40, 40);
-    // The key pixel (11, 20) lets the background through; 3 by 2 and 1 by 1 pixels, unscaled.
     const std::pair<std::array<int, 2>, uint32_t> expected[] = {
         {{10, 20}, Rgb(250, 0, 0)}, {{12, 20}, Rgb(250, 0, 0)}, {{11, 20}, Rgb(0, 90, 0)}, {{11, 21}, Rgb(0, 0, 250)},
         {{13, 20}, Rgb(0, 90, 0)},  {{11, 22}, Rgb(0, 90, 0)},  {{40, 40}, Rgb(255, 255, 0)},
         {{41, 40}, Rgb(0, 90, 0)},  {{40, 41}, Rgb(0, 90, 0)}};
-    for (const auto& [at, colour] : expected)
-        EXPECT_EQ(ReadPixel(at[0], at[1]), Colour(colour)) << at[0] << "," << at[1];
+    for (const auto& [at, colour] : expected) EXPECT_EQ(ReadPixel(at[0], at[1]), Colour(colour)) << at[0] << "," << at[1];
 }
 
-TEST_F(Draw2D, BuiltinFontPrintsOutlinedGlyphsOneCellApart) {
+TEST_F(Draw2D, FontsPrintCellsOneCellWidthApartWithHighBytesFolded) {
     Number w = 0, h = 0;
     GetFontSize(w, h);
-    ASSERT_EQ(w * 10 + h, 78);
+    ASSERT_EQ(std::pair(w, h), (std::pair<Number, Number>(7, 8)));
     const Rgba white{255, 255, 255, 255}, outline{8, 8, 8, 255}, ground = Colour(Rgb(0, 0, 120));
     DrawRectCorners(0, 0, 200, 100, Rgb(0, 0, 120));
     PrintText("TT", 49.2, 50);   // x rounds up to 50
@@ -156,53 +138,39 @@ TEST_F(Draw2D, BuiltinFontPrintsOutlinedGlyphsOneCellApart) {
         EXPECT_EQ(ReadPixel(x + 1, 54), ground) << x << " clear pixels show through";
     }
     EXPECT_EQ(ReadPixel(50 + 14, 51), ground) << "only two cells";
-
     const std::string before = Shape(100, 60, 130, 70);
     PrintText("", 100, 60);
     EXPECT_EQ(Shape(100, 60, 130, 70), before) << "empty text draws nothing";
-
-    // A line feed is printed as its (blank) glyph and still advances.
-    PrintText("\nT", 100, 70);
+    PrintText("\nT", 100, 70);   // a line feed prints its blank glyph and advances
     EXPECT_EQ(ReadPixel(108, 71), white);
     EXPECT_EQ(ReadPixel(101, 71), ground);
-
-    PrintNumber(-1.5, 0, 0);   // "-1.5": the minus bar is glyph row 2, columns 1 to 3
+    PrintNumber(-1.5, 0, 0);   // the minus bar is glyph row 2, columns 1 to 3
     EXPECT_EQ(ReadPixel(2, 3), white);
-    EXPECT_EQ(ReadPixel(1, 3), outline);
-}
 
-TEST_F(Draw2D, FontPictureCellsAdvanceByTheirWidthAndHighBytesFold) {
     // 256 x 128: cells of 16 x 16. Each cell has one white pixel whose place encodes the
     // code: column (code % 16), row 1 + code / 16 % 8 within the cell.
     const auto file = bmptest::MakeBmp({256, 128, 24, 0, {}}, [](int x, int fileRow) -> uint32_t {
         const int y = 127 - fileRow;
         const int code = (y / 16) * 16 + x / 16;
         if (x % 16 == code % 16 && y % 16 == 1 + code / 16) return Rgb(255, 255, 255);
-        if (x % 16 == 15 && y % 16 == 15) return kSpriteColourKey;   // opaque in fonts
+        if (x % 16 == 15 && y % 16 == 15) return kMagenta;   // opaque in fonts
         return 0;
     });
     LoadFont(Write("big.bmp", file), 2);
-    Number w = 0, h = 0;
-    GetFontSize(w, h);
-    ASSERT_EQ(w, 16);
-    ASSERT_EQ(h, 16);
     DrawRectCorners(0, 0, 300, 100, Rgb(0, 60, 0));
     const unsigned char bytes[] = {'A', 'B', 200, 128, 0};
     PrintText(StrValue(reinterpret_cast<const char*>(bytes)), 10, 20);
-    auto codeAt = [&](int cell, int code) {
-        return ReadPixel(10 + 16 * cell + code % 16, 20 + 1 + code / 16) == Rgba{255, 255, 255, 255};
-    };
-    EXPECT_TRUE(codeAt(0, 'A'));
-    EXPECT_TRUE(codeAt(1, 'B'));
+    auto codeAt = [&](int cell, int code) { return ReadPixel(10 + 16 * cell + code % 16, 21 + code / 16) == white; };
+    EXPECT_TRUE(codeAt(0, 'A') && codeAt(1, 'B'));
     EXPECT_TRUE(codeAt(2, 56)) << "byte 200 shows glyph 56";
     EXPECT_TRUE(codeAt(3, 0)) << "byte 128 shows glyph 0";
-    EXPECT_EQ(ReadPixel(10 + 15, 20 + 15), Colour(kSpriteColourKey)) << "the sprite key is opaque in fonts";
+    EXPECT_EQ(ReadPixel(10 + 15, 20 + 15), Colour(kMagenta)) << "magenta is opaque in fonts";
     EXPECT_EQ(ReadPixel(10 + 3, 20 + 8), Colour(Rgb(0, 60, 0))) << "black is transparent";
     EXPECT_EQ(ReadPixel(10 + 16 * 4 + 15, 20 + 15), Colour(Rgb(0, 60, 0))) << "four cells only";
     SetFont(0);
 }
 
-TEST_F(Draw2D, UntexturedPolygonFansBlendVertexColours) {
+TEST_F(Draw2D, PolygonFansBlendVertexColoursOrMapPicturePixels) {
     StartPolygon(-1);
     PolygonVertex(10, 10, 0, 0, Rgb(255, 0, 0));
     PolygonVertex(10, 30, 0, 0, Rgb(255, 0, 0));
@@ -212,83 +180,24 @@ TEST_F(Draw2D, UntexturedPolygonFansBlendVertexColours) {
     EXPECT_TRUE(Near(ReadPixel(11, 20), Rgba{245, 0, 10, 255}, 12)) << testing::PrintToString(ReadPixel(11, 20));
     EXPECT_TRUE(Near(ReadPixel(28, 20), Rgba{10, 0, 245, 255}, 24)) << testing::PrintToString(ReadPixel(28, 20));
     EXPECT_EQ(ReadPixel(5, 5), kBlack);
-    // Primitives after it are untextured again, and the texture unit state is back.
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D)) << "texturing is back for what follows";
     DrawRectCorners(40, 40, 41, 41, Rgb(10, 20, 30));
     EXPECT_EQ(ReadPixel(40, 40), Colour(Rgb(10, 20, 30)));
-}
 
-TEST_F(Draw2D, TexturedPolygonMapsPicturePixels) {
     const auto file = bmptest::MakeBmp({4, 2, 24, 0, {}}, [](int x, int row) {
         return Rgb(50 * x + 10, row == 1 ? 200 : 0, 0);   // row 1 is the top row
     });
     LoadSprite(Write("poly.bmp", file), 34);
     StartPolygon(34);
-    PolygonVertex(10, 10, 0, 0, Rgb(255, 255, 255));
-    PolygonVertex(10, 12, 0, 2, Rgb(255, 255, 255));
-    PolygonVertex(14, 12, 4, 2, Rgb(255, 255, 255));
-    PolygonVertex(14, 10, 4, 0, Rgb(255, 255, 255));
+    PolygonVertex(50, 10, 0, 0, Rgb(255, 255, 255));
+    PolygonVertex(50, 12, 0, 2, Rgb(255, 255, 255));
+    PolygonVertex(54, 12, 4, 2, Rgb(255, 255, 255));
+    PolygonVertex(54, 10, 4, 0, Rgb(255, 255, 255));
     EndPolygon();
     for (int x = 0; x < 4; ++x) {
-        EXPECT_EQ(ReadPixel(10 + x, 10), Colour(Rgb(50 * x + 10, 200, 0))) << x;
-        EXPECT_EQ(ReadPixel(10 + x, 11), Colour(Rgb(50 * x + 10, 0, 0))) << x;
+        EXPECT_EQ(ReadPixel(50 + x, 10), Colour(Rgb(50 * x + 10, 200, 0))) << x;
+        EXPECT_EQ(ReadPixel(50 + x, 11), Colour(Rgb(50 * x + 10, 0, 0))) << x;
     }
-}
-
-TEST_F(Draw2D, BindSpriteTextureWithAndWithoutMultitexture) {
-    LoadSprite(Write("a.bmp", bmptest::SolidBmp(2, 2, Rgb(1, 1, 1))), 40);
-    LoadSprite(Write("b.bmp", bmptest::SolidBmp(2, 2, Rgb(2, 2, 2))), 41);
-    auto activeTexture = reinterpret_cast<PFNGLACTIVETEXTUREARBPROC>(GetGLProcAddress("glActiveTextureARB"));
-    // The texture bound on a unit, or 0 while texturing is off there.
-    auto boundOn = [&](GLenum unit) {
-        GLint name = 0;
-        if (activeTexture) activeTexture(unit);
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-        const bool enabled = glIsEnabled(GL_TEXTURE_2D);
-        if (activeTexture) activeTexture(GL_TEXTURE0_ARB);
-        return enabled ? Number(name) : 0;
-    };
-    if (HasGLExtension("GL_ARB_multitexture") && activeTexture) {
-        BindSpriteTexture(40, 41, 1);
-        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(41, 1));
-        EXPECT_EQ(boundOn(GL_TEXTURE1_ARB), GetSpriteTextureName(40, 1));
-        BindSpriteTexture(40, -1, 0);
-        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(40, 0));
-        EXPECT_EQ(boundOn(GL_TEXTURE1_ARB), 0) << "unit 1 off without a second slot";
-        BindSpriteTexture(-1, 41, 0);
-        EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), 0);
-    }
-    AllowMultitexture(false);
-    BindSpriteTexture(40, 41, 1);
-    EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), GetSpriteTextureName(40, 1)) << "the slot, not the second slot";
-    Number slot = 0, second = 0, variant = 0;
-    GetSpriteTextureSelection(slot, second, variant);
-    EXPECT_EQ((std::array{slot, second, variant}), (std::array<Number, 3>{40, 41, 1}));
-    BindSpriteTexture(-1, -1, 0);
-    EXPECT_EQ(boundOn(GL_TEXTURE0_ARB), 0);
-    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
-    glDisable(GL_COLOR_MATERIAL);
-    // Sprites still draw on this path.
-    DrawSprite(40, 5, 5);
-    EXPECT_EQ(ReadPixel(5, 5), Colour(Rgb(1, 1, 1)));
-}
-
-TEST_F(Draw2D, MipmappedTextureSmoothsTowardsTheAverageColour) {
-    // A 4 x 4 checkerboard: its 1 x 1 mip level is a blend of both colours.
-    const auto file = bmptest::MakeBmp({4, 4, 24, 0, {}}, [](int x, int row) {
-        return (x + row) % 2 ? Rgb(240, 0, 0) : Rgb(0, 0, 240);
-    });
-    LoadSprite(Write("checker.bmp", file), 42);
-    const GLuint mipmapped = GLuint(GetSpriteTextureName(42, 1));
-    glBindTexture(GL_TEXTURE_2D, mipmapped);
-    GLint levelWidth = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &levelWidth);
-    EXPECT_EQ(levelWidth, 1);
-    unsigned char px[4] = {};
-    glGetTexImage(GL_TEXTURE_2D, 2, GL_RGBA, GL_UNSIGNED_BYTE, px);
-    EXPECT_GT(px[0], 60);
-    EXPECT_GT(px[2], 60);
-    EXPECT_EQ(px[3], 255);
 }
 
 TEST_F(Draw2D, SpriteNamesOfAnEarlierContextAreForgottenInANewOne) {

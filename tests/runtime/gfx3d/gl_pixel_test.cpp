@@ -11,36 +11,15 @@
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx3d/engine.h"
 #include "runtime/gfx3d/opengl_lumenor.h"
+#include "tests/runtime/gfx2d/bmp_builder.h"
 #include "tests/support/gl_test.h"
 
 namespace {
 
 // A 24-bit BMP of one colour.
 std::string SolidBmp(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-    const int stride = (w * 3 + 3) / 4 * 4;
-    const int size = 54 + stride * h;
-    std::string s(size_t(size), '\0');
-    auto put32 = [&s](size_t at, uint32_t v) {
-        for (int k = 0; k < 4; ++k) s[at + size_t(k)] = char((v >> (8 * k)) & 0xFF);
-    };
-    s[0] = 'B';
-    s[1] = 'M';
-    put32(2, uint32_t(size));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    s[26] = 1;
-    s[28] = 24;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const size_t at = 54 + size_t(y * stride + x * 3);
-            s[at] = char(b);
-            s[at + 1] = char(g);
-            s[at + 2] = char(r);
-        }
-    }
-    return s;
+    const auto bytes = bmptest::SolidBmp(w, h, bmptest::Rgb(r, g, b));
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // Text-form model of one rectangle x0..x1, y0..y1 at z = 0, wound clockwise seen from
@@ -201,46 +180,6 @@ TEST_F(GlPixelTest, LinesDotsAndSpritesDrawInWorldSpace) {
     Make2D();
 }
 
-TEST_F(GlPixelTest, OpenGLLightsShineAlongTheirDirection) {
-    Load(Rectangle(-1, -1, 1, 1), 34);   // faces +z, towards the camera
-    auto centre = [] {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawObject(34, 0);
-        return ReadPixel(400, 300);
-    };
-    Make3D(1, 1000, 45);
-    SetCamera(0, 0, 10, 0, 0, 0);
-    SetTexture(-1, -1);
-    SetLight(0, 0xFFFFFF, 0, 0, 0, 0, 0, 0, 180);    // head light
-    EXPECT_GT(centre().r, 240);
-    SetLight(0, 0x00FF00, 0, 0, 0, 0, 0, -1, 180);   // directional, shining onto its front
-    const Rgba front = centre();
-    EXPECT_GT(front.g, 240);
-    EXPECT_LT(front.r, 80);
-    SetLight(0, 0xFFFFFF, 0, 0, 0, 0, 0, 1, 180);    // shining at its back
-    EXPECT_LT(centre().r, 80);
-    SetLight(0, 0, 0, 0, 0, 0, 0, 0, 0);             // off: lighting stays on, nothing lights it
-    EXPECT_LT(centre().r, 80);
-    Make3D(1, 1000, 45);                             // lighting off again
-    SetCamera(0, 0, 10, 0, 0, 0);
-    EXPECT_EQ(centre(), (Rgba{255, 255, 255, 255}));
-}
-
-TEST_F(GlPixelTest, Print3DWritesAtTheScreenPositionOfThePoint) {
-    LoadFont("", 0);   // the built-in font
-    Make3D(1, 1000, 45);
-    SetCamera(0, 0, 10, 0, 0, 0);
-    Print3D("#", 2, 1, 0);
-    bool drawn = false;
-    for (int y = ScreenY(1); y < ScreenY(1) + 8; ++y) {
-        for (int x = ScreenX(2); x < ScreenX(2) + 7; ++x) drawn = drawn || !IsBackground(ReadPixel(x, y));
-    }
-    EXPECT_TRUE(drawn);
-    for (int y = ScreenY(1) + 12; y < ScreenY(1) + 20; ++y) {
-        for (int x = ScreenX(2) - 10; x < ScreenX(2); ++x) EXPECT_TRUE(IsBackground(ReadPixel(x, y)));
-    }
-}
-
 TEST_F(GlPixelTest, ModelsDrawAgainAfterTheGraphicsContextIsRestarted) {
 #if defined(__SANITIZE_ADDRESS__)
     // Mesa keeps a few bytes of every context it tears down, which the leak checker reports.
@@ -265,23 +204,4 @@ TEST_F(GlPixelTest, ModelsDrawAgainAfterTheGraphicsContextIsRestarted) {
     ASSERT_TRUE(StartGlRuntime());
     SetViewport(0, 0, 0, 0);
     EXPECT_EQ(draw(), before);
-}
-
-TEST_F(GlPixelTest, ColouredModelsKeepTheDrawAlpha) {
-    Load(Rectangle(-1, -1, 1, 1, "255 0 0"), 36);
-    Make3D(1, 1000, 45);
-    SetCamera(0, 0, 10, 0, 0, 0);
-    SetTexture(-1, -1);
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    SetAlphaMode(-0.5);
-    DrawObject(36, 0);
-    SetAlphaMode(0);
-    // As for every primitive, colours are scaled by the alpha and then blended by it.
-    const Rgba c = ReadPixel(400, 300);
-    EXPECT_NEAR(c.r, 64, 3);
-    EXPECT_NEAR(c.b, 128, 3);
-    ClearDepth();
-    DrawObject(36, 0);
-    EXPECT_EQ(ReadPixel(400, 300), (Rgba{255, 0, 0, 255}));
 }
