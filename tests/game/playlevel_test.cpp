@@ -139,6 +139,10 @@ TEST_F(PlayLevelTest, RightAltStepsTheDistancePresetEveryFrame) {
     PollInputFrame();
     UpdateGame(run);
     EXPECT_NEAR(run.cameraGoal[0], 0.05 * 50, 1e-12) << "Period turns the camera";
+    // Every frame starts with gravity 9.81.
+    Y() = 10, VY() = 0;
+    UpdateGame(run);
+    EXPECT_NEAR(VY(), -0.4905, 1e-12);
 }
 
 TEST_F(PlayLevelTest, HudTextsTellTheRunState) {
