@@ -13,7 +13,9 @@
 # A list holds one mutant per line, four fields separated by tabs:
 #   FILE  FIND  REPLACE  WHAT IT BREAKS
 # FIND must occur exactly once in FILE. Empty lines and lines starting with # are ignored; a
-# "# survivor: why" line above a mutant explains why no test can notice it.
+# "# survivor: why" line above a mutant explains why no test can notice it. "killed K of N"
+# counts the mutants that built; bad ones and ones that do not build are listed apart.
+# Exit status 0 only when every mutant built and was killed.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 tests="" lists=() only="" work=$root/build-mutate limit=300
@@ -24,7 +26,7 @@ while [ $# -gt 0 ]; do
     --only) only=$2; shift 2 ;;
     --work) work=$(realpath -m "$2"); shift 2 ;;
     --timeout) limit=$2; shift 2 ;;
-    -h|--help) sed -n '2,17p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,20p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "mutate.sh: unknown argument $1 (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -127,7 +129,7 @@ for list in "${lists[@]}"; do
       revert
       case $result in survived*|killed*) total=$((total + 1)) ;; esac
     fi
-    results+=("$(printf '%-28s %s' "$result" "$label")")
+    results+=("$(printf '%-32s %s' "$result" "$label")")
     echo "${results[-1]}"
   done < "$list"
 done

@@ -20,6 +20,8 @@ TEST_F(ContactTest, BoundsAgreeWithTheEngineForTurnedOffCentreModels) {
     AddObject(-3, -1, 0, 0, -1, 0, 0, 0, 0);              // no slot at all
     const ContactScene scene;
     ASSERT_EQ(scene.Objects().size(), 3u);
+    // Only the box's corner reaches the unturned slab's far corner at (7, 2).
+    EXPECT_EQ(BoxTouchesObject(scene.Objects()[0], 7.7, 1.75, 2.7), 1);
     int boxHits = 0, rayHits = 0;
     for (const ContactObject& o : scene.Objects()) {
         const auto place = [&o] {
