@@ -40,8 +40,8 @@ public:
         Add("DrawAnimation", {s, f, t, k, l});
     }
     void DrawObject(Number s, Number f) override { Add("DrawObject", {s, f}); }
-    void DrawSprite3D(Number s, Number x, Number y, Number z, Number size) override {
-        Add("DrawSprite3D", {s, x, y, z, size});
+    void DrawSprite3D(Number s, Number x, Number y, Number z, Number n) override {
+        Add("DrawSprite3D", {s, x, y, z, n});
     }
     void Print3D(const StrValue& t, Number x, Number y, Number z) override { Add("Print3D", {x, y, z}, t.Std()); }
     void DrawLine3D(Number x1, Number y1, Number z1, Number x2, Number y2, Number z2, Number c, Number w) override {
@@ -50,31 +50,22 @@ public:
 
     std::vector<size_t> Find(const std::string& name) const {
         std::vector<size_t> out;
-        for (size_t i = 0; i < calls.size(); ++i) {
+        for (size_t i = 0; i < calls.size(); ++i)
             if (calls[i].name == name) out.push_back(i);
-        }
         return out;
     }
     // The numbers of the last call of `name` before call `before`.
     V Before(const std::string& name, size_t before) const {
-        for (size_t i = before; i-- > 0;) {
+        for (size_t i = before; i-- > 0;)
             if (calls[i].name == name) return calls[i].args;
-        }
         return {};
     }
-    // Slots drawn with DrawObject (shadows apart) or DrawAnimation, in order.
-    V Drawn(const std::string& name) const {
-        V out;
-        for (size_t i : Find(name)) {
-            if (name != "DrawObject" || calls[i].args[0] != kShadowModel) out.push_back(calls[i].args[0]);
-        }
-        return out;
-    }
-    // Where shadows are drawn: the movement just before each.
-    std::vector<V> Shadows() const {
+    // Slots drawn with DrawObject or DrawAnimation in order, or with shadows (model 100) where they are.
+    std::vector<V> Drawn(const std::string& name, bool shadows = false) const {
         std::vector<V> out;
-        for (size_t i : Find("DrawObject")) {
-            if (calls[i].args[0] == kShadowModel) out.push_back(Before("SetMovement", i));
+        for (size_t i : Find(name)) {
+            const bool shadow = name == "DrawObject" && calls[i].args[0] == 100;
+            if (shadow == shadows) out.push_back(shadow ? Before("SetMovement", i) : V{calls[i].args[0]});
         }
         return out;
     }
@@ -94,8 +85,7 @@ protected:
 
     static void AddActor(Number model, Number x, Number y, Number z, Number blink = 0) {
         const int a = game_test::AddActor(x, y, z);
-        ActorProps(a, 0) = model;
-        ActorProps(a, 6) = blink;
+        ActorProps(a, 0) = model, ActorProps(a, 6) = blink;
     }
     static void AddItem(Number kind, Number x, Number y, Number z) { game_test::AddItem(x, y, z, kind, 0); }
 
@@ -111,7 +101,7 @@ TEST_F(DrawLevelTest, TransparentObjectsComeAfterEveryOpaqueObject) {
     AddObject(13, 4, 0, 0, -1, 1, 2, 3, 0);
     Recorder p;
     DrawLevel(0);
-    EXPECT_EQ(p.Drawn("DrawObject"), (V{11, 13, 10, 12}));
+    EXPECT_EQ(p.Drawn("DrawObject"), (std::vector<V>{{11}, {13}, {10}, {12}}));
     const auto draws = p.Find("DrawObject");
     EXPECT_EQ(p.Before("SetAlphaMode", draws[2]), V{-0.5});
     EXPECT_EQ(p.Before("SetAlphaMode", draws[3]), V{0.3});
@@ -129,59 +119,59 @@ TEST_F(DrawLevelTest, BlinkingActorsComeAfterTheOthersPulsingOncePerSecond) {
     AddActor(22, 0, 0, 0);
     Recorder p;
     DrawLevel(0);
-    EXPECT_EQ(p.Drawn("DrawAnimation"), (V{21, 22, 20}));
+    EXPECT_EQ(p.Drawn("DrawAnimation"), (std::vector<V>{{21}, {22}, {20}}));
     const auto draws = p.Find("DrawAnimation");
-    const Number alpha = p.Before("SetAlphaMode", draws[2])[0];
-    EXPECT_TRUE(alpha >= -0.75 && alpha <= -0.25) << alpha;
+    EXPECT_EQ(p.Before("SetAlphaMode", draws[2]), V{BlinkAlpha(GetElapsedTime())});
     EXPECT_EQ(p.Before("SetAlphaMode", draws[1]), V{0}) << "opaque actors are not blended";
     for (size_t d : draws) EXPECT_EQ(p.calls[d + 1].args, V{0}) << "alpha 0 after each actor";
 
-    EXPECT_NEAR(BlinkAlpha(0), -0.5, 1e-9);
-    EXPECT_NEAR(BlinkAlpha(250), -0.75, 1e-9);
-    EXPECT_NEAR(BlinkAlpha(750), -0.25, 1e-9);
-    EXPECT_NEAR(BlinkAlpha(1250.9), BlinkAlpha(250), 1e-9) << "whole milliseconds, once per second";
+    // Whole milliseconds, once per second.
+    for (const auto& [ms, a] : {std::pair{0.0, -0.5}, {250.0, -0.75}, {750.0, -0.25}, {1250.9, -0.75}})
+        EXPECT_NEAR(BlinkAlpha(ms), a, 1e-9) << ms;
 }
 
 TEST_F(DrawLevelTest, ActorsAnimateOverTheirModelsRangeAndMissingRangesDrawFrameZero) {
     ModelAnims.Dim(2, 5, 2);
-    ModelAnims(1, 3, 0) = 8;
-    ModelAnims(1, 3, 1) = 15;
+    ModelAnims(1, 3, 0) = 8, ModelAnims(1, 3, 1) = 15;
     AddActor(1, 1, 2, 3);
-    ActorProps(0, 1) = 7;     // texture
-    ActorProps(0, 2) = 3;     // animation slot
-    ActorProps(0, 3) = 0.25;  // phase
-    ActorPos(0, 3) = 90;      // facing
-    ActorPos(0, 4) = 10;      // lean
+    ActorProps(0, 1) = 7, ActorProps(0, 2) = 3, ActorProps(0, 3) = 0.25;   // texture, slot, phase
+    ActorPos(0, 3) = 90, ActorPos(0, 4) = 10;                              // facing, lean
     AddActor(1, 0, 0, 0);
-    ActorProps(1, 2) = 9;     // a slot the models do not have
-    AddActor(5, 0, 0, 0);     // a model ModelAnims does not know
-    ActorProps(2, 1) = 99999; // a texture that names no sprite
-    AddActor(-4, 0, 0, 0);    // no model at all: skipped
+    ActorProps(1, 2) = 9;                        // a slot the models do not have
+    AddActor(5, 0, 0, 0), ActorProps(2, 1) = 99999;   // a model ModelAnims does not know, a texture naming no sprite
+    AddActor(-4, 0, 0, 0);                       // no model at all: skipped
     Recorder p;
     DrawLevel(0);
     const auto draws = p.Find("DrawAnimation");
     ASSERT_EQ(draws.size(), 3u);
-    EXPECT_EQ(p.calls[draws[0]].args, (V{1, 8, 15, 0.25, 1}));
-    EXPECT_EQ(p.calls[draws[1]].args, (V{1, 0, 0, 0, 1}));
-    EXPECT_EQ(p.calls[draws[2]].args, (V{5, 0, 0, 0, 1}));
+    const std::vector<V> drawn = {p.calls[draws[0]].args, p.calls[draws[1]].args, p.calls[draws[2]].args};
+    EXPECT_EQ(drawn, (std::vector<V>{{1, 8, 15, 0.25, 1}, {1, 0, 0, 0, 1}, {5, 0, 0, 0, 1}}));
     EXPECT_EQ(p.Before("SetTexture", draws[0]), (V{7, -1}));
     EXPECT_EQ(p.Before("SetTexture", draws[2]), (V{-1, -1}));
     // Lean about z first, then facing about y, on the actor's own movement.
-    EXPECT_EQ(p.calls[draws[0] - 3].args, (V{1, 2, 3}));
-    EXPECT_EQ(p.calls[draws[0] - 2].args, (V{10, 0, 0, 1}));
-    EXPECT_EQ(p.calls[draws[0] - 1].args, (V{90, 0, 1, 0}));
+    const std::vector<V> placed = {p.calls[draws[0] - 3].args, p.calls[draws[0] - 2].args, p.calls[draws[0] - 1].args};
+    EXPECT_EQ(placed, (std::vector<V>{{1, 2, 3}, {10, 0, 0, 1}, {90, 0, 1, 0}}));
 }
 
-TEST_F(DrawLevelTest, UsedItemsAreNeitherDrawnNorShadowed) {
+TEST_F(DrawLevelTest, ShadowsFallUnderActorsMovingObjectsAndItemsButNotUsedItems) {
     AddObject(kFloor, -1, 0, 0, -1, 0, 0, 0, 0);
-    AddItem(0, 1, 1, 1);
-    AddItem(-1, 2, 1, 2);
-    AddItem(3, 3, 1, 3);
-    AddItem(1002, 4, 1, 4);
+    AddObject(kPad, -1, 0, 0, 0, 5, 3, 5, 0);     // a moving platform (path 0)
+    AddObject(kPad, -1, 0, 0, -1, -5, 3, -5, 0);  // a still one casts no shadow
+    AddActor(30, 5, 6, 5);                         // on the moving platform
+    AddActor(31, 100, 6, 100);                     // above nothing: no shadow
+    for (const auto& [kind, x] : {std::pair{0.0, 1.0}, {-1.0, 2.0}, {3.0, 3.0}, {1002.0, 4.0}}) AddItem(kind, x, 1, x);
     Recorder p;
     DrawLevel(0);
-    EXPECT_EQ(p.Drawn("DrawSprite3D"), (V{500, 503, 1002}));
-    EXPECT_EQ(p.Shadows(), (std::vector<V>{{1, 0, 1}, {3, 0, 3}, {4, 0, 4}}));
+    EXPECT_EQ(p.Drawn("DrawObject", true), (std::vector<V>{{5, 3, 5}, {5, 0, 5}, {1, 0, 1}, {3, 0, 3}, {4, 0, 4}}));
+    std::vector<V> sprites;
+    for (size_t i : p.Find("DrawSprite3D")) sprites.push_back(p.calls[i].args);
+    EXPECT_EQ(sprites, (std::vector<V>{{500, 1, 1, 1, 0.1}, {503, 3, 1, 3, 0.1}, {1002, 4, 1, 4, 0.1}}));
+    const size_t first = p.Find("DrawObject")[3];
+    EXPECT_EQ(p.calls[first].args, (V{100, 0}));
+    EXPECT_EQ(p.Before("SetTexture", first), (V{100, -1}));
+    EXPECT_EQ(p.Before("SetAlphaMode", first), V{-0.7});
+    EXPECT_EQ(p.Before("SetLight", first), (V{-2, 0, 0, 0, 0, 0, 0, 0, 0})) << "no effect light on shadows";
+    EXPECT_EQ(p.calls.back().args, V{0});
 }
 
 TEST_F(DrawLevelTest, WaterNeverReceivesAShadowButLetsItFallThrough) {
@@ -197,34 +187,14 @@ TEST_F(DrawLevelTest, WaterNeverReceivesAShadowButLetsItFallThrough) {
     EXPECT_NEAR(ShadowHeight(2.6, 3, 0, -1), 2, 1e-5);
 }
 
-TEST_F(DrawLevelTest, ShadowsFallUnderActorsAndMovingObjectsOnly) {
-    AddObject(kFloor, -1, 0, 0, -1, 0, 0, 0, 0);
-    AddObject(kPad, -1, 0, 0, 0, 5, 3, 5, 0);     // a moving platform (path 0)
-    AddObject(kPad, -1, 0, 0, -1, -5, 3, -5, 0);  // a still one casts no shadow
-    AddActor(30, 5, 6, 5);                         // on the moving platform
-    AddActor(31, 100, 6, 100);                     // above nothing: no shadow
-    Recorder p;
-    DrawLevel(0);
-    EXPECT_EQ(p.Shadows(), (std::vector<V>{{5, 3, 5}, {5, 0, 5}}));
-    const size_t first = p.Find("DrawObject")[3];
-    EXPECT_EQ(p.calls[first].args[0], kShadowModel);
-    EXPECT_EQ(p.Before("SetTexture", first), (V{kShadowSprite, -1}));
-    EXPECT_EQ(p.Before("SetAlphaMode", first), V{-0.7});
-    EXPECT_EQ(p.Before("SetLight", first)[8], 0) << "no effect light on shadows";
-    EXPECT_EQ(p.calls.back().args, V{0});
-}
-
 TEST_F(DrawLevelTest, EditModeLabelsObjectsActorsAndPathsFromGreenToRed) {
     AddObject(10, -1, 0, 0, -1, 1, 0, 0, 0);
     AddObject(11, -1, 0, 0, -1, 2, 0, 0, 0);
     AddActor(20, 0, 0, 0);
     PathLen.Dim(3);
     PathPoints.Dim(3, 8, 3);
-    PathLen(0) = 3;
-    PathPoints(0, 1, 0) = 4;
-    PathPoints(0, 2, 2) = 4;
-    PathLen(1) = 1;   // a single point
-    PathLen(2) = 500;   // more than the capacity: only the points that exist
+    PathLen(0) = 3, PathPoints(0, 1, 0) = 4, PathPoints(0, 2, 2) = 4;
+    PathLen(1) = 1, PathLen(2) = 500;   // a single point; more than the capacity: only the points that exist
     Recorder p;
     DrawLevel(1);
     EXPECT_NE(p.calls[0].name, "SetLight") << "edit mode has no game light";
@@ -255,17 +225,12 @@ TEST_F(DrawLevelTest, RecordsNamingNothingNeverEndTheProgram) {
     AddObject(-3, -7, 0, 0, 42, 0, 0, 0, 0);   // no model, no texture, no path
     AddObject(kPad, 5000, 0.5, 0, 3, 0, 0, 0, 0);
     AddActor(77, 0, 0, 0, 1);
-    ActorProps(0, 2) = -2;
-    ActorProps(0, 5) = 9;
+    ActorProps(0, 2) = -2, ActorProps(0, 5) = 9;
     AddItem(-7, 0, 0, 0);
-    {
-        Recorder p;
-        DrawLevel(1);
-        EXPECT_EQ(p.Drawn("DrawObject"), V{kPad});
-    }
-    // The engine draws nothing without a window, but must take the same calls.
+    DrawLevel(0);   // the engine draws nothing without a window, but must take the same calls
+    Recorder p;
     DrawLevel(1);
-    DrawLevel(0);
+    EXPECT_EQ(p.Drawn("DrawObject"), std::vector<V>{{kPad}});
 }
 
 }  // namespace

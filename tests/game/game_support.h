@@ -12,6 +12,7 @@
 #include "editor/level.h"
 #include "game/contact.h"
 #include "game/gamerun.h"
+#include "game/movement.h"
 #include "runtime/gfx3d/engine.h"
 #include "runtime/gfx3d/lumenor3d.h"
 #include "runtime/gfx3d/model.h"
@@ -27,12 +28,11 @@ inline void SetBoxModel(int slot, double x0, double y0, double z0, double x1, do
     const double c[8][3] = {{x0, y0, z0}, {x1, y0, z0}, {x1, y1, z0}, {x0, y1, z0},
                             {x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}};
     const int quads[6][4] = {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7}, {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}};
-    auto& tris = model->frames[0].triangles;
     for (const auto& q : quads) {
         for (int k : {q[0], q[1], q[2], q[0], q[2], q[3]}) {
             MeshVertex v;
             for (int a = 0; a < 3; ++a) v.position[a] = static_cast<float>(c[k][a]);
-            tris.push_back(v);
+            model->frames[0].triangles.push_back(v);
         }
     }
     ComputeModelBounds(*model);
@@ -48,9 +48,7 @@ inline int AddActor(double x, double y, double z, double behaviour = 0, double p
     ActorState.Redim(a + 1, kActorStateColumns);
     const Number props[kActorPropsColumns] = {50, -1, 0, 0, behaviour, path, 0};
     for (int k = 0; k < kActorPropsColumns; ++k) ActorProps(a, k) = props[k];
-    ActorPos(a, 0) = x;
-    ActorPos(a, 1) = y;
-    ActorPos(a, 2) = z;
+    ActorPos(a, 0) = x, ActorPos(a, 1) = y, ActorPos(a, 2) = z;
     return a;
 }
 
@@ -65,9 +63,7 @@ inline int AddItem(double x, double y, double z, double kind, double value) {
 inline int AddWeapon(double gravity, double speed, double angle) {
     const int w = static_cast<int>(WeaponCount());
     WeaponTable.Redim(w + 1, kWeaponColumns);
-    WeaponTable(w, 0) = gravity;
-    WeaponTable(w, 1) = speed;
-    WeaponTable(w, 2) = angle;
+    WeaponTable(w, 0) = gravity, WeaponTable(w, 1) = speed, WeaponTable(w, 2) = angle;
     return w;
 }
 
@@ -96,12 +92,7 @@ P3 Round3(const A& a) {
 }
 
 // Model slots the tests use.
-constexpr int kGroundSlot = 1;
-constexpr int kWallSlot = 2;
-constexpr int kStepSlot = 3;
-constexpr int kPlatformSlot = 4;
-constexpr int kWaterSlot = 5;
-constexpr int kToxicSlot = 6;
+constexpr int kGroundSlot = 1, kWallSlot = 2, kStepSlot = 3, kPlatformSlot = 4, kWaterSlot = 5, kToxicSlot = 6;
 
 class GameTest : public HeadlessTest {
 protected:
@@ -109,10 +100,8 @@ protected:
         HeadlessTest::SetUp();
         ResetLevelArrays();
         MediaRoot = "NO_DATA/";
-        // Some time into the run, so that "earlier than now" can hold for 0.
-        platform().AdvanceClock(1000);
-        // A ground slab 40 x 40 with its top at y = 0.
-        SetBoxModel(kGroundSlot, -20, -1, -20, 20, 0, 20);
+        platform().AdvanceClock(1000);   // some time into the run, so that "earlier than now" can hold for 0
+        SetBoxModel(kGroundSlot, -20, -1, -20, 20, 0, 20);   // a ground slab 40 x 40 with its top at y = 0
     }
     void TearDown() override {
         ResetLevelArrays();
@@ -125,6 +114,13 @@ protected:
         GameRun run = StartGameRun();
         run.frameFactor = frameFactor;
         return run;
+    }
+    // One frame of the player's own motion: ground first, then movement.
+    void Step(GameRun& run, Number t = 0) {
+        run.gravity = 9.81;
+        run.oldPosition = {X(), Y(), Z()};
+        UpdateGround(run, t);
+        MovePlayer(run);
     }
     static P3 Pos() { return {ActorPos(0, 0), ActorPos(0, 1), ActorPos(0, 2)}; }
     static P3 Vel() { return {ActorState(0, 0), ActorState(0, 1), ActorState(0, 2)}; }

@@ -1,5 +1,5 @@
-// Player movement on small levels built in the test: ground, walls, ledges, steps,
-// jumps, water, falling and moving platforms.
+// Player movement on small levels built in the test: walking, ground, walls, ledges,
+// steps, jumps, water, falling and moving platforms.
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -15,54 +15,86 @@ namespace {
 
 class MovementTest : public GameTest {
 protected:
-    // One frame of the player's own motion: ground first, then movement.
-    void Step(GameRun& run, Number t = 0) {
-        run.gravity = kGravity;
-        run.oldPosition = {X(), Y(), Z()};
-        UpdateGround(run, t);
-        MovePlayer(run);
+    void Hold(std::initializer_list<int> keys) {
+        for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown, kKeyLControl, kKeyPeriod}) platform().ReleaseKey(key);
+        PollInputFrame(), PollInputFrame();
+        for (int key : keys) platform().PressKey(key);
     }
 };
 
 TEST_F(MovementTest, ControlsAndTimeStep) {
-    for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown, kKeyPeriod, kKeyComma}) platform().PressKey(key);
-    // Opposite keys together: Left and Up win, the two turns cancel.
+    // Opposite keys together: Left and Up win, the two turns cancel; Period alone turns by +1.
+    Hold({kKeyLeft, kKeyRight, kKeyUp, kKeyDown, kKeyPeriod, kKeyComma});
     EXPECT_EQ((P3{GameInput(0), GameInput(1), GameInput(4)}), (P3{-1, -1, 0}));
     platform().ReleaseKey(kKeyComma);
-    // A released key still counts for the frame after it went up.
-    PollInputFrame();
-    PollInputFrame();
+    PollInputFrame(), PollInputFrame();   // a released key counts for the frame after it went up
     EXPECT_EQ(GameInput(4), 1);
-
     // Whole milliseconds, at most 120.
-    EXPECT_DOUBLE_EQ(FrameFactorFor(35.9), 0.05);
-    EXPECT_DOUBLE_EQ(FrameFactorFor(200), 120.0 / 700);
+    EXPECT_EQ((P3{FrameFactorFor(35.9), FrameFactorFor(200), 0}), (P3{35.0 / 700, 120.0 / 700, 0}));
+    Hold({});
 }
 
-TEST_F(MovementTest, StandingStillSettlesToExactlyZeroOnTheGround) {
+// Two frames from rest at a time step of 0.05, on land and in water: one key walks at 20 (a
+// step of 1 per frame), damped by 4 on land and by 9 in water; two keys at 28.3.
+TEST_F(MovementTest, WalkingSwimmingAndFallingSpeeds) {
     AddGround();
-    AddActor(0, 0.1, 0);
-    VX() = 3;
-    VZ() = -2;
-    GameRun run = Run();
-    for (int i = 0; i < 40; ++i) Step(run);
-    EXPECT_EQ(Vel(), (P3{0, 0, 0}));
-    EXPECT_EQ(run.onGround, 1);
-    EXPECT_EQ(ActorProps(0, 2), 0) << "standing";
+    SetBoxModel(kWaterSlot, 10, 0, -5, 20, 3.8, 5);
+    AddObject(kWaterSlot, -1, -0.5, 1, -1, 0, 0, 0, 0);
+    AddActor(0, 0.05, 0);
+    struct Case {
+        std::initializer_list<int> keys;
+        Number x, y;
+        P3 first, second;
+        Number facing, animation;
+    };
+    const Case cases[] = {
+        {{kKeyUp}, 0, 0.05, {0, 0, -1}, {0, 0, -1.8}, 180, 1},
+        {{kKeyUp, kKeyRight}, 0, 0.05, {1, 0, -1}, {1.8, 0, -1.8}, 135, 1},
+        {{kKeyLeft}, 15, 1, {-1, -0.225, 0}, {-1.55, -0.39375, 0}, -90, 3},   // swimming: gravity 4.5, drag 5
+        {{}, 0, 30, {0, -0.4905, 0}, {0, -0.981, 0}, 0, 0},                   // falling in the air
+    };
+    for (const Case& c : cases) {
+        Hold(c.keys);
+        X() = c.x, Y() = c.y, Z() = 0, VX() = 0, VY() = 0, VZ() = 0, ActorPos(0, 3) = 0;
+        GameRun run = Run(0.05);
+        Step(run);
+        EXPECT_EQ(Round3(Vel()), c.first) << c.x << " " << c.y;
+        Step(run);
+        EXPECT_EQ(Round3(Vel()), Round3(c.second)) << c.x << " " << c.y;
+        EXPECT_NEAR(ActorPos(0, 3), c.facing, 1e-6);
+        EXPECT_EQ(ActorProps(0, 2), c.animation);
+    }
+    EXPECT_EQ((P3{PointInWater(15, 3.7, 0), PointInWater(15, 3.9, 0), PointInWater(8, 1, 0)}), (P3{1, 0, 0}));
+    // Deep down in the water, not on the ground, the jump still works; near the surface the
+    // rise takes the head out: a hop of 9.8.
+    Hold({kKeyLControl});
+    X() = 15, Y() = 0.5, VY() = 0;
+    GameRun run = Run(0.05);
+    Step(run);
+    EXPECT_EQ((P3{run.inWater, ActorProps(0, 2), 0}), (P3{1, 3, 0}));
+    EXPECT_GT(VY(), 0);
+    Y() = 1.2, VY() = 0;
+    Step(run);
+    EXPECT_GT(Y() + 2.5, 3.8);
+    EXPECT_EQ(VY(), 9.8);
+    Hold({});
 }
 
-TEST_F(MovementTest, WalkingIntoAWallStopsBothAxesAtTheOldPosition) {
+TEST_F(MovementTest, OnTheGroundTheBodySettlesAndAWallStopsBothAxes) {
     AddGround();
-    // A wall along z at x = 0.9 .. 2.
-    SetBoxModel(kWallSlot, 0.9, 0, -10, 2, 4, 10);
+    SetBoxModel(kWallSlot, 0.9, 0, -10, 2, 4, 10);   // along z at x = 0.9 .. 2
     AddObject(kWallSlot, -1, 0, 0, -1, 0, 0, 0, 0);
     AddActor(0, 0.1, 0);
-    VX() = 8;
-    VZ() = 8;   // z alone is free
+    VX() = 8, VZ() = 8;   // z alone is free
     GameRun run = Run();
     Step(run);
     EXPECT_EQ(Vel(), (P3{0, 0, 0}));
     EXPECT_EQ(Pos(), (P3{0, 0.1, 0}));
+    // Standing still, the velocity decays to exactly 0 and the ground probe holds the player.
+    VX() = -3, VZ() = -2;
+    for (int i = 0; i < 40; ++i) Step(run);
+    EXPECT_EQ(Vel(), (P3{0, 0, 0}));
+    EXPECT_EQ((P3{run.onGround, run.damping, ActorProps(0, 2)}), (P3{1, 4 * 0.05, 0}));
 }
 
 TEST_F(MovementTest, StandingNearADropSlidesOverTheLedgeAndFalls) {
@@ -71,112 +103,78 @@ TEST_F(MovementTest, StandingNearADropSlidesOverTheLedgeAndFalls) {
     AddObject(kStepSlot, -1, 0, 0, -1, 0, 0, 0, 0);
     AddActor(0, 0.1, 0);
     GameRun run = Run(0.05);
-    const Number s = 5 * 0.05;
     Step(run);
-    // The first free probe is +x, -z; the player moves up by s and starts the fall at once.
-    EXPECT_EQ(Round3(Pos()), Round3(P3{s, 0.1 + s - kMaxFallSpeed * 0.05, -s}));
-    EXPECT_EQ(VY(), -kMaxFallSpeed);
-    EXPECT_EQ(ActorProps(0, 2), 4);
-    EXPECT_EQ(ActorProps(0, 3), 0.5);
+    // The first free probe is +x, -z, 0.25 away; the player moves up by 0.25 and falls at 15 at once.
+    EXPECT_EQ(Round3(Pos()), (P3{0.25, -0.4, -0.25}));
+    EXPECT_EQ(Vel(), (P3{0, -15, 0}));
+    EXPECT_EQ((P3{ActorProps(0, 2), ActorProps(0, 3), 0}), (P3{4, 0.5, 0}));
+    AddGround();   // in the middle of the ground nothing slides
+    X() = 0, Y() = 0.1, Z() = 0, VY() = 0;
+    Step(run);
+    EXPECT_EQ(Pos(), (P3{0, 0.1, 0}));
 }
 
 TEST_F(MovementTest, StepsUpOnlyAfterTheFirstFall) {
     AddGround();
-    // A step 0.25 high beginning 0.8 to the right of the player.
-    SetBoxModel(kStepSlot, 0.8, 0, -10, 10, 0.25, 10);
+    SetBoxModel(kStepSlot, 0.8, 0, -10, 10, 0.25, 10);   // a step 0.25 high from x = 0.8
     AddObject(kStepSlot, -1, 0, 0, -1, 0, 0, 0, 0);
     AddActor(0, 0.1, 0);
     GameRun run = Run(0.05);
     VX() = 5;
     Step(run);
-    EXPECT_EQ(X(), 0) << "never fallen: the step blocks";
-    EXPECT_EQ(VX(), 0);
+    EXPECT_EQ((P3{X(), VX(), 0}), (P3{0, 0, 0})) << "never fallen: the step blocks";
 
-    // Drop from a little height until landed.
-    Y() = 1;
+    Y() = 1;   // drop from a little height until landed
     for (int i = 0; i < 20 && run.lastFall == 0; ++i) Step(run);
     for (int i = 0; i < 10; ++i) Step(run);
     ASSERT_NE(run.lastFall, 0);
     ASSERT_EQ(run.onGround, 1);
-    const Number landed = Y();
-    EXPECT_LT(landed, 0.2) << "held up by the ground probe";
+    EXPECT_LT(Y(), 0.2) << "held up by the ground probe";
 
     VX() = 5;
     Step(run);
     EXPECT_GT(X(), 0);
     EXPECT_NEAR(VX(), 4, 1e-12) << "no speed lost climbing";
-    EXPECT_GE(Y(), 0.2);
-    EXPECT_LE(Y(), 0.25);
+    EXPECT_TRUE(Y() >= 0.2 && Y() <= 0.25) << Y();
 }
 
 TEST_F(MovementTest, JumpReachesFourteenAndReleasingItFallsBackThreeTimesAsFast) {
     AddGround();
     AddActor(0, 0.1, 0);
     GameRun run = Run(0.05);
-    platform().PressKey(kKeyLControl);
+    Hold({kKeyLControl});
     Step(run);
     EXPECT_EQ(run.onGround, 0);
-    // The jump sets 14; gravity acts in the same frame.
-    EXPECT_NEAR(VY(), kJumpSpeed - kGravity * 0.05, 1e-12);
-
-    const Number held = VY();
-    GameRun kept = run;
-    const Number x = X(), y = Y(), z = Z(), vy = VY();
-    Step(kept);
-    const Number heldNext = VY();
-
-    X() = x, Y() = y, Z() = z, VY() = vy;
-    platform().ReleaseKey(kKeyLControl);
-    PollInputFrame();
-    PollInputFrame();
-    Step(run);
+    EXPECT_NEAR(VY(), 14 - 0.4905, 1e-12) << "gravity acts in the jump's own frame";
+    EXPECT_EQ(ActorProps(0, 2), 0) << "the animation was chosen before the jump";
+    const P3 at = Pos();
+    GameRun held = run;
+    Step(held);
+    EXPECT_NEAR(VY(), 14 - 2 * 0.4905, 1e-12);
     EXPECT_EQ(ActorProps(0, 2), 2) << "jump animation";
-    EXPECT_NEAR(held - heldNext, kGravity * 0.05, 1e-12);
-    EXPECT_NEAR(vy - VY(), 3 * kGravity * 0.05, 1e-12);
+
+    X() = at[0], Y() = at[1], Z() = at[2], VY() = 14 - 0.4905;
+    Hold({});
+    Step(run);
+    EXPECT_NEAR(VY(), 14 - 4 * 0.4905, 1e-12);
 }
 
-TEST_F(MovementTest, SwimmingJumpsAtAnyDepthAndHopsOutOfTheSurface) {
-    AddGround();
-    SetBoxModel(kWaterSlot, -5, 0, -5, 5, 3.8, 5);
-    AddObject(kWaterSlot, -1, -0.5, kBehaviourWater, -1, 0, 0, 0, 0);
-    AddActor(0, 1.2, 0);   // head at 3.7, under the surface
-    GameRun run = Run(0.05);
-    EXPECT_EQ((P3{PointInWater(0, 3.7, 0), PointInWater(0, 3.9, 0), PointInWater(8, 1, 0)}), (P3{1, 0, 0}));
-
-    // Deep down, not on the ground: the jump still works.
-    Y() = 0.5;
-    platform().PressKey(kKeyLControl);
-    Step(run);
-    EXPECT_EQ(run.inWater, 1);
-    EXPECT_EQ(ActorProps(0, 2), 3) << "swimming";
-    EXPECT_GT(VY(), 0);
-
-    // Near the surface the rise takes the head out: a hop of 9.8.
-    Y() = 1.2;
-    VY() = 0;
-    Step(run);
-    EXPECT_GT(Y() + 2.5, 3.8);
-    EXPECT_EQ(VY(), kWaterHopSpeed);
-}
-
-TEST_F(MovementTest, FallingIsCappedAtFifteen) {
+TEST_F(MovementTest, FallingIsCappedAtFifteenAndLandsOnTheGround) {
     AddGround();
     AddActor(0, 100, 0);
     VY() = -40;
     GameRun run = Run(0.1);
     Step(run);
-    EXPECT_EQ(VY(), -kMaxFallSpeed);
+    EXPECT_EQ(VY(), -15);
     EXPECT_NEAR(Y(), 100 - 1.5, 1e-12);
     EXPECT_NEAR(run.lastFall, -1.5, 1e-12);
     EXPECT_EQ(ActorProps(0, 2), 4) << "falling fast";
 
-    // Landing stops the fall on the ground, at most one lift step inside it.
-    Y() = 0.4;
-    VY() = -10;
+    // Landing stops the fall on the ground, at most one lift step (0.05) inside it.
+    Y() = 0.4, VY() = -10;
     Step(run);
     EXPECT_EQ(VY(), 0);
-    EXPECT_GE(Y(), -kLiftStep);
-    EXPECT_LE(Y(), 0);
+    EXPECT_TRUE(Y() >= -0.05 && Y() <= 0) << Y();
 }
 
 TEST_F(MovementTest, AMovingPlatformCarriesThePlayerByItsWholeStep) {
@@ -188,11 +186,9 @@ TEST_F(MovementTest, AMovingPlatformCarriesThePlayerByItsWholeStep) {
     GameRun run = Run(0.05);
     EXPECT_EQ(PlatformUnder(0), 0);
     UpdateGround(run, 0.25);   // 2 units up the path
-    EXPECT_EQ(run.onGround, 1);
-    EXPECT_EQ(ObjPos(0, 1), 2);
+    EXPECT_EQ((P3{run.onGround, ObjPos(0, 1), 0}), (P3{1, 2, 0}));
     EXPECT_EQ(Pos(), (P3{3.5, 2.3, 4.5}));
-    // Beside the platform nothing carries.
-    X() = 10;
+    X() = 10;   // beside the platform nothing carries
     EXPECT_EQ(PlatformUnder(0), -1);
 }
 

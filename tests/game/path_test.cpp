@@ -48,16 +48,23 @@ protected:
     CatchProgramEnd guard;
 };
 
-TEST_F(PathTest, TriangleOfPerimeter24IsRunOnceEveryThreeSeconds) {
-    MakePaths({kTriangle});
-    EXPECT_EQ(PathLength(0), 24);
-    EXPECT_EQ(At(0, 0), (V{0, 0, 0}));
-    EXPECT_EQ(At(0, 0.375), (V{3, 0, 0}));
-    EXPECT_EQ(At(0, 1.375), (V{6, 0, 5}));
-    EXPECT_EQ(At(0, 2.5), (V{2.4, 0, 3.2}));   // on the closing side
-    EXPECT_EQ(At(0, 3), (V{0, 0, 0}));
-    EXPECT_EQ(At(0, 30.75), (V{6, 0, 0}));     // ten laps later
-    EXPECT_EQ(At(0, 3 - 1e-9), (V{0.00006, 0, 0.00008})) << "the end of a lap stays on the path";
+TEST_F(PathTest, TriangleOfPerimeter24IsRunOnceEveryThreeSecondsAndOddTimesStayOnIt) {
+    // The second path repeats its points: 8 long, each repeat a segment of length 0.
+    MakePaths({kTriangle, {0, 0, 0, 0, 0, 0, 4, 0, 0, 4, 0, 0}});
+    EXPECT_EQ((V{PathLength(0), PathLength(1)}), (V{24, 8}));
+    // Times and places: on the closing side at 2.5, ten laps later at 30.75, the end of a lap
+    // at 3 - 1e-9, and times before the start or not finite at the first point.
+    const std::vector<std::pair<Number, V>> triangle = {
+        {0, {0, 0, 0}}, {0.375, {3, 0, 0}}, {1.375, {6, 0, 5}}, {2.5, {2.4, 0, 3.2}}, {3, {0, 0, 0}},
+        {30.75, {6, 0, 0}}, {3 - 1e-9, {0.00006, 0, 0.00008}}};
+    for (const auto& [t, at] : triangle) EXPECT_EQ(At(0, t), at) << t;
+    const std::vector<std::pair<Number, V>> repeated = {
+        {0.25, {2, 0, 0}}, {0.5, {4, 0, 0}}, {-0.25, {0, 0, 0}}, {INFINITY, {0, 0, 0}}, {NAN, {0, 0, 0}}};
+    for (const auto& [t, at] : repeated) EXPECT_EQ(At(1, t), at) << t;
+    PathLen(1) = 1000;   // more than the capacity: only the 8 points that exist are read
+    EXPECT_EQ((V{PathPointCount(1), PathLength(1)}), (V{8, 8}));
+    PathLen(1) = NAN;
+    EXPECT_EQ(PathPointCount(1), 0);
 }
 
 TEST_F(PathTest, TwoObjectsOnOnePathStandTogetherAndRecordTheirStep) {
@@ -74,73 +81,41 @@ TEST_F(PathTest, TwoObjectsOnOnePathStandTogetherAndRecordTheirStep) {
     EXPECT_EQ(Row3(ObjState, 0), (V{0, 0, 0})) << "the same time again is no step";
 }
 
-TEST_F(PathTest, FollowersWithoutAPathOrOfAPathThatIsGoneStayPut) {
-    MakePaths({kTriangle});
-    AddObject(0, -1, 0, 0, -1, 1, 2, 3, 0);
-    AddObject(0, -1, 0, 0, 1, 1, 2, 3, 0);    // only path 0 exists
-    ObjState(0, 0) = 7;
-    MakeActors({-1, 3, -1});
-    MoveObjectsOnPaths(1);
-    MoveActorsOnPaths(1);
-    EXPECT_EQ(Row3(ObjPos, 0), (V{1, 2, 3}));
-    EXPECT_EQ(Row3(ObjState, 0), (V{7, 0, 0})) << "no path, no step recorded";
-    EXPECT_EQ(Row3(ObjPos, 1), (V{1, 2, 3}));
-    EXPECT_EQ(ObjProps(1, 4), 1) << "the path number is kept";
-    EXPECT_EQ(Row3(ActorPos, 1), (V{1, 2, 3}));
-    EXPECT_EQ(ActorProps(1, 2), 0) << "no walk animation without a path";
-
-    ResetLevelArrays();   // and with no paths at all
-    AddObject(0, -1, 0, 0, 0, 1, 2, 3, 0);
-    MoveObjectsOnPaths(1);
-    EXPECT_EQ(PathLength(0), 0);
-    EXPECT_EQ(Row3(ObjPos, 0), (V{1, 2, 3}));
-}
-
-TEST_F(PathTest, PathWithoutTwoDistinctPointsHoldsItsFollowersAtTheFirstPoint) {
-    MakePaths({{5, 1, -2}, {3, 3, 3, 3, 3, 3, 3, 3, 3}, {}});
-    EXPECT_EQ(PathLength(0), 0);
-    EXPECT_EQ(PathLength(1), 0);
+TEST_F(PathTest, FollowersOfNoPathOrOfOneWithoutTwoDistinctPointsStayPut) {
+    // Paths: one point, one point repeated, no points, the triangle.
+    MakePaths({{5, 1, -2}, {3, 3, 3, 3, 3, 3, 3, 3, 3}, {}, kTriangle});
+    EXPECT_EQ((V{PathLength(0), PathLength(1), PathLength(2)}), (V{0, 0, 0}));
     for (Number t : {0.0, 17.3}) {
         EXPECT_EQ(At(0, t), (V{5, 1, -2}));
         EXPECT_EQ(At(1, t), (V{3, 3, 3}));
     }
-    // A path of no points places nothing.
     Number x = 11, y = 12, z = 13;
-    EXPECT_EQ(PathPosition(2, 1, x, y, z), 0);
+    EXPECT_EQ(PathPosition(2, 1, x, y, z), 0) << "a path of no points places nothing";
     EXPECT_EQ(x, 11);
-    AddObject(0, -1, 0, 0, 0, 0, 0, 0, 0);
-    AddObject(0, -1, 0, 0, 2, 1, 2, 3, 0);
-    MoveObjectsOnPaths(2);
-    EXPECT_EQ(Row3(ObjPos, 0), (V{5, 1, -2}));
-    EXPECT_EQ(Row3(ObjPos, 1), (V{1, 2, 3}));
-}
-
-TEST_F(PathTest, RepeatedPointsBrokenCountsAndOddTimesStayOnThePath) {
-    MakePaths({{0, 0, 0, 0, 0, 0, 4, 0, 0, 4, 0, 0}});
-    EXPECT_EQ(PathLength(0), 8);
-    EXPECT_EQ(At(0, 0.25), (V{2, 0, 0}));
-    EXPECT_EQ(At(0, 0.5), (V{4, 0, 0}));
-    for (Number t : {-0.25, Number(INFINITY), Number(NAN)}) EXPECT_EQ(At(0, t), (V{0, 0, 0})) << t;
-    PathLen(0) = 1000;   // more than the capacity: only the points that exist are read
-    EXPECT_EQ(PathPointCount(0), kMinPathCapacity);
-    EXPECT_EQ(PathLength(0), 8);
-    PathLen(0) = NAN;
-    EXPECT_EQ(PathPointCount(0), 0);
+    // Objects of path -1, 4 (gone), 0 (one point) and 2 (no points).
+    for (Number path : {-1, 4, 0, 2}) AddObject(0, -1, 0, 0, path, 1, 2, 3, 0);
+    ObjState(0, 0) = 7;
+    MakeActors({-1, 4, -1});
+    MoveObjectsOnPaths(1);
+    MoveActorsOnPaths(1);
+    EXPECT_EQ(Row3(ObjState, 0), (V{7, 0, 0})) << "no path, no step recorded";
+    for (int o : {0, 1, 3}) EXPECT_EQ(Row3(ObjPos, o), (V{1, 2, 3})) << o;
+    EXPECT_EQ(Row3(ObjPos, 2), (V{5, 1, -2}));
+    EXPECT_EQ(ObjProps(1, 4), 4) << "the path number is kept";
+    EXPECT_EQ(Row3(ActorPos, 1), (V{1, 2, 3}));
+    EXPECT_EQ(ActorProps(1, 2), 0) << "no walk animation without a path";
 }
 
 TEST_F(PathTest, ActorsWalkAlongTheirPathFacingTheStepButThePlayerNever) {
     MakePaths({kTriangle});
     MakeActors({0, 0});
-    ActorPos(1, 0) = 6;
-    ActorPos(1, 1) = 0;
-    ActorPos(1, 2) = 0;
+    ActorPos(1, 0) = 6, ActorPos(1, 1) = 0, ActorPos(1, 2) = 0;
     animPhase = 0.4;
     MoveActorsOnPaths(1);   // from the corner (6, 0, 0) to (6, 0, 2): along +z
     EXPECT_EQ(Row3(ActorPos, 1), (V{6, 0, 2}));
     EXPECT_EQ(Row3(ActorState, 1), (V{0, 0, 2}));
     EXPECT_NEAR(ActorPos(1, 3), 0, 1e-6);
-    EXPECT_EQ(ActorProps(1, 2), 1);
-    EXPECT_EQ(ActorProps(1, 3), 0.4);
+    EXPECT_EQ((V{ActorProps(1, 2), ActorProps(1, 3)}), (V{1, 0.4})) << "walking with the common phase";
     MoveActorsOnPaths(2.5);   // to (2.4, 0, 3.2)
     EXPECT_NEAR(ActorPos(1, 3), 90 - std::atan2(1.2, -3.6) * 57.2957795, 1e-6);
     const Number facing = ActorPos(1, 3);

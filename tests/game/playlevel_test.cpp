@@ -2,7 +2,8 @@
 // scripted keys, and the camera and HUD on their own.
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <string>
+#include <vector>
 
 #include "game/path.h"
 #include "game/playlevel.h"
@@ -26,16 +27,13 @@ protected:
         }
         return true;
     }
-    void StandOnToxicGround() {
-        AddGround();
-        SetBoxModel(kToxicSlot, -1, 0, -1, 1, 0.2, 1);
-        AddObject(kToxicSlot, -1, 0, kBehaviourToxic, -1, 0, 0, 0, 0);
-        AddActor(0, 0.1, 0);
-    }
 };
 
 TEST_F(PlayLevelTest, EEndsTheRunOnlyFromTheEditorAndRunningOutOfLivesEndsItAtTheCheckpoint) {
     AddGround();
+    const int none = platform().PollCount();
+    ASSERT_TRUE(Play(1, none + 5));
+    EXPECT_EQ(platform().PollCount(), none) << "a level without a player returns at once";
     AddActor(0, 0.1, 0);
     const int start = platform().PollCount();
     platform().Idle(2).Then([](HeadlessPlatform& p) { p.PressKey(kKeyE); });
@@ -44,38 +42,41 @@ TEST_F(PlayLevelTest, EEndsTheRunOnlyFromTheEditorAndRunningOutOfLivesEndsItAtTh
 
     // Without the editor E does nothing; here only the lost lives end the run.
     platform().Reset();
-    ResetLevelArrays();
-    StandOnToxicGround();
+    SetBoxModel(kToxicSlot, -1, 0, -1, 1, 0.2, 1);
+    AddObject(kToxicSlot, -1, 0, 2, -1, 0, 0, 0, 0);
     const int before = platform().PollCount();
     platform().Then([](HeadlessPlatform& p) { p.PressKey(kKeyE); });
     ASSERT_TRUE(Play(0));
     // Toxic ground costs a life every frame: lives 3, 2, 1, 0, then the run ends in the
     // fourth frame, before its flip, with the player back at the checkpoint.
     EXPECT_EQ(platform().PollCount() - before, 3);
-    EXPECT_EQ(X(), 0);
-    EXPECT_EQ(Z(), 0);
+    EXPECT_EQ(Pos(), (P3{0, 0.1, 0}));
 }
 
-TEST_F(PlayLevelTest, ALevelWithoutAPlayerReturnsAtOnce) {
-    AddGround();
-    const int start = platform().PollCount();
-    ASSERT_TRUE(Play(1, start + 5));
-    EXPECT_EQ(platform().PollCount(), start);
-}
-
-TEST_F(PlayLevelTest, UpWalksAwayFromTheCameraAndTheCameraFollows) {
+TEST_F(PlayLevelTest, UpWalksAwayFromTheCameraAtTheGamesOwnPace) {
     AddGround();
     // Just above the ground: it holds the player (a box touching it would block walking
     // until the first fall).
     AddActor(0, 0.05, 0);
-    platform().Then([](HeadlessPlatform& p) { p.PressKey(kKeyUp); });
-    platform().Idle(20).Then([](HeadlessPlatform& p) {
-        p.ReleaseKey(kKeyUp);
-        p.PressKey(kKeyE);
+    std::vector<Number> factors;
+    std::vector<std::string> hud;
+    platform().OnPoll([&](HeadlessPlatform&, int) {
+        if (const GameRun* run = CurrentGameRun()) {
+            factors.push_back(run->frameFactor);
+            hud = {HudLines(*run)[1].Std(), HudLines(*run)[2].Std()};
+        }
     });
+    platform().Then([](HeadlessPlatform& p) { p.PressKey(kKeyUp); });
+    platform().Idle(20).Then([](HeadlessPlatform& p) { p.PressKey(kKeyE); });
     ASSERT_TRUE(Play(1));
-    // The camera looks from +z; up walks toward -z at up to 20 units per frameFactor.
-    EXPECT_LT(Z(), -10);
+    // 20 frames per second, and the frame time counts from the flip before last: once the
+    // pace is set, every frame's time step is 100 / 700.
+    ASSERT_GE(factors.size(), 20u);
+    for (size_t i = 5; i < factors.size(); ++i) EXPECT_DOUBLE_EQ(factors[i], 100.0 / 700) << i;
+    EXPECT_EQ(hud, (std::vector<std::string>{"c_fix:0.57 OG:1", "c0:0.0 c1:  0 c2:10"}));
+    // The camera looks from +z; up walks toward -z at 20, damped by 4: 5 per time step.
+    EXPECT_NEAR(ActorState(0, 2), -5, 0.02);
+    EXPECT_LT(Z(), -5);
     EXPECT_NEAR(X(), 0, 1e-9);
     EXPECT_NEAR(ActorPos(0, 3), 180, 1e-6);
     EXPECT_EQ(ActorProps(0, 2), 1) << "walking";
@@ -83,7 +84,7 @@ TEST_F(PlayLevelTest, UpWalksAwayFromTheCameraAndTheCameraFollows) {
     EXPECT_GT(animPhase, 0);
 }
 
-TEST_F(PlayLevelTest, TheCameraMovesAFifthOfTheWayAtTwentyFramesPerSecond) {
+TEST_F(PlayLevelTest, TheCameraMovesAFifthOfTheWayAtTwentyFramesPerSecondAndSwingsBehindTheShortWay) {
     AddActor(0, 0, 0);
     GameRun run = Run(50.0 / 700);
     run.cameraGoal = {30, 20, 10, 0};
@@ -95,12 +96,10 @@ TEST_F(PlayLevelTest, TheCameraMovesAFifthOfTheWayAtTwentyFramesPerSecond) {
     run.frameFactor = 34.0 / 700;
     UpdateGameCamera(run);
     EXPECT_EQ(Round3(run.camera), (P3{30, 20, 9}));
-}
 
-TEST_F(PlayLevelTest, LeftShiftSwingsTheCameraBehindThePlayerTheShortWayRound) {
-    AddActor(0, 0, 0);
+    // Left Shift swings the camera behind the player the short way round.
     ActorPos(0, 3) = 90;
-    GameRun run = Run(50.0 / 700);
+    run = Run(50.0 / 700);
     run.cameraGoal = {0, 0, 10, 0};
     platform().PressKey(kKeyLShift);
     UpdateGameCamera(run);
@@ -109,19 +108,18 @@ TEST_F(PlayLevelTest, LeftShiftSwingsTheCameraBehindThePlayerTheShortWayRound) {
     EXPECT_NEAR(run.camera[0], 0.52 * 270 + 0.48 * 360, 1e-9);
 }
 
-TEST_F(PlayLevelTest, TheCameraLineOfSightStopsAtSolidObjectsOnly) {
+// A pillar close by in the goal's direction (yaw 120): the camera looks for a clear view
+// at yaw 0, 15, ... 90 and takes the nearest, yaw 90; a see-through pillar does not block.
+TEST_F(PlayLevelTest, ABlockedCameraTakesTheClosestClearViewOfItsSearch) {
     AddActor(0, 0, 0);
-    SetBoxModel(kWallSlot, -1, 0, 5, 1, 4, 6);
+    SetBoxModel(kWallSlot, 1.232, -5, -1.5, 2.232, 10, -0.5);
     AddObject(kWallSlot, -1, 0, 0, -1, 0, 0, 0, 0);
-    GameRun run = Run();
-    run.cameraGoal = {0, 0, 10, 0};
-    // Distance and error of the view past the wall, then with a see-through wall.
-    for (const auto& [alpha, distance, error] : {std::tuple{0.0, 0.9 * 5, 5.0}, {-0.5, 9.0, 0.0}}) {
+    for (const auto& [alpha, camera] : {std::pair{0.0, P3{90, 0, 9}}, {0.4, P3{90, 0, 9}}, {-0.41, P3{120, 0, 9}}}) {
         ObjProps(0, 2) = alpha;
-        CameraCandidate c;
-        ProbeCamera(run, 0, 0, c);
-        EXPECT_NEAR(c.distance, distance, 1e-6) << alpha;
-        EXPECT_NEAR(c.error, error, 1e-6) << alpha;
+        GameRun run = Run(34.0 / 700);   // a short frame: straight to the candidate
+        run.cameraGoal = {120, 0, 10, 0};
+        UpdateGameCamera(run);
+        EXPECT_EQ(Round3(run.camera), camera) << alpha;
     }
 }
 
@@ -141,6 +139,10 @@ TEST_F(PlayLevelTest, RightAltStepsTheDistancePresetEveryFrame) {
     PollInputFrame();
     UpdateGame(run);
     EXPECT_NEAR(run.cameraGoal[0], 0.05 * 50, 1e-12) << "Period turns the camera";
+    // Every frame starts with gravity 9.81.
+    Y() = 10, VY() = 0;
+    UpdateGame(run);
+    EXPECT_NEAR(VY(), -0.4905, 1e-12);
 }
 
 TEST_F(PlayLevelTest, HudTextsTellTheRunState) {

@@ -18,48 +18,43 @@ protected:
 TEST_F(RulesTest, ToxicGroundCostsALifeEvenWhenProtectedAndWithAnEnemyTouching) {
     AddGround();
     SetBoxModel(kToxicSlot, -1, 0, -1, 1, 0.2, 1);
-    AddObject(kToxicSlot, -1, 0, kBehaviourToxic, -1, 0, 0, 0, 0);
+    AddObject(kToxicSlot, -1, 0, 2, -1, 0, 0, 0, 0);
     AddActor(0, 0.1, 0);
-    AddActor(0.5, 0.1, 0.5, kBehaviourEnemy);
+    AddActor(0.5, 0.1, 0.5, 1);
     GameRun run = Run();
     run.checkpoint = {5, 1, 5};
     ActorState(0, 0) = 2;
     ASSERT_TRUE(IsProtected(run));
-    EXPECT_EQ(ContactDamage(0), kToxicDamage);
+    EXPECT_EQ(ContactDamage(0), 1000);
     ApplyContactDamage(run);
-    EXPECT_EQ(run.lives, 2);
-    EXPECT_EQ(run.energy, 100);
+    EXPECT_EQ((P3{run.lives, run.energy, ActorState(0, 0)}), (P3{2, 100, 2})) << "the velocity is kept";
     EXPECT_EQ(Pos(), (P3{5, 1, 5})) << "back at the checkpoint";
-    EXPECT_EQ(ActorState(0, 0), 2) << "the velocity is kept";
     EXPECT_TRUE(IsProtected(run)) << "the new life starts protected";
+
+    // Losing a life with none left ends the run.
+    X() = 0, Y() = 0.1, Z() = 0;
+    run.lives = 0;
+    ApplyContactDamage(run);
+    EXPECT_EQ(run.lives, -1);
+    EXPECT_TRUE(run.ended);
 }
 
 TEST_F(RulesTest, AFreshRunIsProtectedForFourSecondsAgainstEnemies) {
     AddActor(0, 0, 0);
-    AddActor(0.5, 0, 0.5, kBehaviourEnemy);
+    AddActor(0.5, 0, 0.5, 1);
     GameRun run = Run();
-    EXPECT_EQ(ContactDamage(0), kEnemyDamage);
+    EXPECT_EQ(ContactDamage(0), 10);
     // Waits and the energy after each: the hit at 4001 ms protects again for 4 s.
-    for (const auto& [wait, energy] : {std::pair{0, 100}, {3999, 100}, {2, 90}, {1000, 90}}) {
+    for (const auto& [wait, energy] : {std::pair{0, 100}, {3999, 100}, {2, 90}, {3999, 90}, {2, 80}}) {
         Wait(wait);
         ApplyContactDamage(run);
         EXPECT_EQ(run.energy, energy) << wait;
     }
-    // An enemy farther than 2 units from the player's centre does nothing.
-    ActorPos(1, 1) = 4;
-    EXPECT_EQ(ContactDamage(0), 0);
-}
-
-TEST_F(RulesTest, LosingALifeWithNoneLeftEndsTheRun) {
-    AddActor(0, 0, 0);
-    AddActor(0, 0, 0.5, kBehaviourEnemy);
-    GameRun run = Run();
-    run.lives = 0;
-    run.energy = 5;
-    run.invulnerableUntil = 0;
-    ApplyContactDamage(run);
-    EXPECT_EQ(run.lives, -1);
-    EXPECT_TRUE(run.ended);
+    // Within 2 units of the player's centre (1.75 above its feet) an enemy touches.
+    for (const auto& [y, damage] : {std::pair{3.75, 10}, {3.76, 0}, {-0.25, 10}, {-0.26, 0}}) {
+        ActorPos(1, 0) = 0, ActorPos(1, 1) = y, ActorPos(1, 2) = 0;
+        EXPECT_EQ(ContactDamage(0), damage) << y;
+    }
 }
 
 TEST_F(RulesTest, ItemsTakeEffectAndAreUsedUp) {
@@ -74,80 +69,85 @@ TEST_F(RulesTest, ItemsTakeEffectAndAreUsedUp) {
         SpecialItems(item, 0) = 100;
         return left;
     };
-    // Energy cannot pass 100, extra lives are not limited.
+    // Energy cannot pass 100, extra lives are not limited; 1.5 units away still touches.
     run.energy = 95;
-    EXPECT_EQ(take(kItemEnergy, 50), kItemUsed);
+    EXPECT_EQ(take(1, 50), -1);
     EXPECT_EQ(run.energy, 100);
-    take(kItemExtraLife, 7, 1.5);   // 1.5 units away still touches
+    EXPECT_EQ(take(0, 7, 1.5), -1);
+    EXPECT_EQ(run.lives, 10);
+    EXPECT_EQ(take(0, 7, 1.51), 0) << "too far to touch";
     EXPECT_EQ(run.lives, 10);
 
     // A shield of 2000 protects for 2 s from now, replacing a longer protection.
     Wait(500);
     run.invulnerableUntil = GetElapsedTime() + 9000;
-    take(kItemShield, 2000);
+    take(2, 2000);
     EXPECT_EQ(run.invulnerableUntil, GetElapsedTime() + 2000);
 
-    // Ammunition for kind 0 counts; for a kind the level lacks it is used up for nothing.
-    take(kAmmoKinds, 20);
-    EXPECT_EQ(run.ammo[0], 20);
-    EXPECT_EQ(take(kAmmoKinds + 5, 20), kItemUsed);
-    ASSERT_EQ(run.ammo.size(), 1u);
-    EXPECT_EQ(run.ammo[0], 20);
-}
+    // Ammunition adds up for kind 0; for a kind the level lacks it is used up for nothing.
+    take(1000, 20);
+    take(1000, 5);
+    EXPECT_EQ(take(1005, 20), -1);
+    EXPECT_EQ(take(77, 20), -1) << "an unknown kind is used up too";
+    EXPECT_EQ(run.ammo, (std::vector<Number>{25}));
 
-TEST_F(RulesTest, AReusableCheckpointStaysAndAOneOffOneGoes) {
-    AddActor(0, 0, 0);
-    GameRun run = Run();
-    const int keep = AddItem(0.5, 0.5, 0.5, kItemCheckpoint, 1);
-    TakeTouchedItem(run);
-    EXPECT_EQ(SpecialItems(keep, 3), kItemCheckpoint);
-    EXPECT_EQ(run.checkpoint, (std::array<Number, 3>{0.5, 0.5, 0.5}));
-    run.checkpoint = {0, 0, 0};
-    TakeTouchedItem(run);
-    EXPECT_EQ(run.checkpoint[0], 0.5) << "taken again every frame it is touched";
-
+    // A reusable checkpoint stays and moves the respawn point every frame it is touched; a
+    // one-off one goes. The first touched item wins, used or not.
+    const int keep = AddItem(0.5, 0.5, 0.5, 3, 1);
+    for (int frame = 0; frame < 2; ++frame) {
+        run.checkpoint = {0, 0, 0};
+        TakeTouchedItem(run);
+        EXPECT_EQ(run.checkpoint, (std::array<Number, 3>{0.5, 0.5, 0.5}));
+        EXPECT_EQ(SpecialItems(keep, 3), 3);
+    }
     SpecialItems(keep, 4) = 0;
     TakeTouchedItem(run);
-    EXPECT_EQ(SpecialItems(keep, 3), kItemUsed);
-    // The first touched item wins, used or not; beyond 1.5 units nothing is touched.
-    AddItem(0, 0, 0, kItemExtraLife, 1);
+    EXPECT_EQ(SpecialItems(keep, 3), -1);
+    AddItem(0, 0, 0, 0, 1);
     EXPECT_EQ(TouchedSpecial(0), keep);
-    SpecialItems(keep, 0) = 1.6;
-    SpecialItems(keep, 1) = 0;
-    SpecialItems(keep, 2) = 0;
-    EXPECT_EQ(TouchedSpecial(0), 1);
     EXPECT_EQ(TouchedSpecial(9), -1);
 }
 
-TEST_F(RulesTest, AShotAtAngleZeroFliesLevelAndDropsByGTimesTSquared) {
+// Weapons (gravity, speed, angle factors) and where a shot fired facing +x from (2, 10, 3)
+// is one second later: speed 30 × factor + 1 per second, elevation 89 × factor, drop g·t².
+TEST_F(RulesTest, ShotsFlyByTheirWeaponsFactorsForFourSeconds) {
     AddActor(2, 10, 3);
-    ActorPos(0, 3) = 90;   // facing +x
-    AddWeapon(1, 0, 0);
+    ActorPos(0, 3) = 90;
+    const P3 weapons[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.5, 0.5, 0.5}};
+    const P3 after[] = {{3, 10 - 9.81, 3},
+                        {33, 10, 3},
+                        {2 + std::cos(89 * M_PI / 180), 10 + std::sin(89 * M_PI / 180), 3},
+                        {2 + 16 * std::cos(44.5 * M_PI / 180), 10 + 16 * std::sin(44.5 * M_PI / 180) - 4.905, 3}};
     std::vector<Shot> shots;
-    FireShot(0, 0, shots);
-    ASSERT_EQ(shots.size(), 1u);
+    for (int k = 0; k < 4; ++k) {
+        AddWeapon(weapons[k][0], weapons[k][1], weapons[k][2]);
+        FireShot(0, k, shots);
+    }
     Wait(1000);
     UpdateShots(shots);
-    ASSERT_EQ(shots.size(), 1u);
-    EXPECT_EQ(Round3(P3{shots[0].x, shots[0].y, shots[0].z}), Round3(P3{3, 10 - 9.81, 3})) << "1 unit per second";
-    Wait(3001);
+    ASSERT_EQ(shots.size(), 4u);
+    for (int k = 0; k < 4; ++k) {
+        const P3 at = {shots[k].x, shots[k].y, shots[k].z};
+        for (int a = 0; a < 3; ++a) EXPECT_NEAR(at[a], after[k][a], 1e-6) << k;
+    }
+    Wait(3000);
     UpdateShots(shots);
-    EXPECT_TRUE(shots.empty()) << "gone after 4 s";
+    EXPECT_EQ(shots.size(), 4u) << "alive at 4 s";
+    Wait(1);
+    UpdateShots(shots);
+    EXPECT_EQ(shots.size(), 2u) << "gone after 4 s; a row moved into a removed one waits for the next pass";
 }
 
 TEST_F(RulesTest, ShotsDeleteTheEnemiesTheyReachWhileTheListShrinks) {
-    AddActor(0, 0, 0);
-    ActorPos(0, 3) = 0;   // facing +z
-    AddWeapon(0, 0, 0);   // no drop, 1 unit per second
-    const int near = AddActor(0, 0, 1, kBehaviourEnemy);
-    AddActor(0, 0, 30, kBehaviourEnemy);
-    const int last = AddActor(5, 0, 1, kBehaviourEnemy);
+    AddActor(0, 0, 0);   // facing +z
+    AddWeapon(0, 0, 0);  // no drop, 1 unit per second
+    const int near = AddActor(0, 0, 1, 1);
+    AddActor(0, 0, 30, 1);
+    AddActor(5, 0, 1, 1);
     std::vector<Shot> shots;
     FireShot(0, 0, shots);
-    // A second shot from beside the last enemy.
-    ActorPos(0, 0) = 5;
+    ActorPos(0, 0) = 5;   // a second shot from beside the last enemy
     FireShot(0, 0, shots);
-    ActorPos(0, 0) = 0;
     Wait(1000);
     UpdateShots(shots);
     // The first shot deleted enemy 1 (the last one moved into its row); the second shot
@@ -156,16 +156,13 @@ TEST_F(RulesTest, ShotsDeleteTheEnemiesTheyReachWhileTheListShrinks) {
     EXPECT_EQ(ActorPos(near, 0), 5);
     ASSERT_EQ(shots.size(), 1u);
     UpdateShots(shots);
-    EXPECT_EQ(ActorCount(), 2);
-    EXPECT_EQ(ActorState.Extent(0), 2);
+    EXPECT_EQ((P3{ActorCount(), ActorState.Extent(0), ActorPos(1, 2)}), (P3{2, 2, 30}));
     EXPECT_TRUE(shots.empty());
-    EXPECT_EQ(ActorPos(1, 2), 30);
-    (void)last;
     DeleteActor(7);
     EXPECT_EQ(ActorCount(), 2) << "no such actor";
 
     // The player is no target even when the level marks it an enemy.
-    ActorProps(0, 4) = kBehaviourEnemy;
+    ActorProps(0, 4) = 1;
     FireShot(0, 0, shots);
     UpdateShots(shots);
     EXPECT_EQ(ActorCount(), 2);
@@ -177,15 +174,13 @@ TEST_F(RulesTest, FiringNeedsSpaceAndAmmunitionForKindZero) {
     platform().PressKey(kKeySpace);
     FireWeapon(none);
     EXPECT_TRUE(none.shots.empty()) << "no weapon kinds: nothing to fire";
-
     AddWeapon(1, 0.5, 0.5);
     GameRun run = Run();
     run.ammo[0] = 2;
-    FireWeapon(run);
-    EXPECT_EQ(run.shots.size(), 1u) << "one shot per frame";
-    FireWeapon(run);
-    FireWeapon(run);
-    EXPECT_EQ(run.shots.size(), 2u);
+    for (size_t shots : {1, 2, 2}) {
+        FireWeapon(run);
+        EXPECT_EQ(run.shots.size(), shots) << "one shot per frame while there is ammunition";
+    }
     EXPECT_EQ(run.ammo[0], 0);
 }
 

@@ -62,15 +62,12 @@ public:
     // Down walks along the camera's yaw, Right 90 degrees from it.
     void Steer(HeadlessPlatform& p, double heading) {
         const double rel = heading - CurrentGameRun()->camera[0];
-        const double side = SinDeg(rel), ahead = CosDeg(rel);
-        Hold(p, kKeyRight, side > 0.38);
-        Hold(p, kKeyLeft, side < -0.38);
-        Hold(p, kKeyDown, ahead > 0.38);
-        Hold(p, kKeyUp, ahead < -0.38);
-    }
-    static void Hold(HeadlessPlatform& p, int key, bool down) {
-        if (down) p.PressKey(key);
-        else if (p.KeyDown(key)) p.ReleaseKey(key);
+        const double along[4] = {SinDeg(rel), -SinDeg(rel), CosDeg(rel), -CosDeg(rel)};
+        const int keys[4] = {kKeyRight, kKeyLeft, kKeyDown, kKeyUp};
+        for (int k = 0; k < 4; ++k) {
+            if (along[k] > 0.38) p.PressKey(keys[k]);
+            else if (p.KeyDown(keys[k])) p.ReleaseKey(keys[k]);
+        }
     }
     static void Release(HeadlessPlatform& p) {
         for (int key : {kKeyLeft, kKeyRight, kKeyUp, kKeyDown, kKeyLControl, kKeySpace}) p.ReleaseKey(key);
@@ -108,7 +105,7 @@ TEST_F(TestFromEditor, AScriptedRunOfTheDemoThenEGivesBackTheLevelAsSaved) {
     GuiDriver gui(platform());
     Pilot pilot;
     double peakY = 0;
-    Number seenActors = 0, seenAmmoItem = 0, seenSystemPointer = 1;
+    std::vector<Number> seen;
     // The ammunition lies at (-2, 6); an enemy stands at (15, 12).
     pilot.tasks = {
         [](Pilot& d, HeadlessPlatform& p) { return d.WalkTo(p, -2, 6, 0.4) || SpecialItems(4, 3) == -1; },
@@ -118,21 +115,12 @@ TEST_F(TestFromEditor, AScriptedRunOfTheDemoThenEGivesBackTheLevelAsSaved) {
             return ++d.count > 12;
         },
         [](Pilot& d, HeadlessPlatform& p) { return d.WalkTo(p, 2, 12, 0.5); },
-        // One frame toward +x turns the player to face the enemy.
-        [](Pilot& d, HeadlessPlatform& p) {
-            d.Steer(p, 90);
-            d.count = 0;
-            return true;
-        },
-        [](Pilot&, HeadlessPlatform& p) {
-            p.PressKey(kKeySpace);
-            return true;
-        },
+        // One frame toward +x turns the player to face the enemy; then fire.
+        [](Pilot& d, HeadlessPlatform& p) { return d.Steer(p, 90), d.count = 0, true; },
+        [](Pilot&, HeadlessPlatform& p) { return p.PressKey(kKeySpace), true; },
         [](Pilot& d, HeadlessPlatform&) { return ActorCount() < 4 || ++d.count > 60; },
         [&](Pilot&, HeadlessPlatform&) {
-            seenActors = ActorCount();
-            seenAmmoItem = SpecialItems(4, 3);
-            seenSystemPointer = SystemPointer() ? 1 : 0;
+            seen = {ActorCount(), SpecialItems(4, 3), SystemPointer() ? 1.0 : 0.0};
             return true;
         },
     };
@@ -142,15 +130,12 @@ TEST_F(TestFromEditor, AScriptedRunOfTheDemoThenEGivesBackTheLevelAsSaved) {
 
     ASSERT_EQ(pilot.done, pilot.tasks.size()) << "stopped at task " << pilot.done;
     EXPECT_GT(peakY, 2) << "jumped";
-    // During play the game changed the level in place ...
-    EXPECT_EQ(seenActors, 3) << "an enemy shot";
-    EXPECT_EQ(seenAmmoItem, -1) << "the ammunition used up";
-    EXPECT_EQ(seenSystemPointer, 0) << "the mouse captured";
+    // During play the game changed the level in place: an enemy shot, the ammunition used up,
+    // the mouse captured ...
+    EXPECT_EQ(seen, (std::vector<Number>{3, -1, 0}));
     // ... and back in the editor it is the level saved before the run.
-    EXPECT_EQ(ActorCount(), 4);
-    EXPECT_EQ(SpecialItems(4, 3), 1000);
-    EXPECT_EQ(ActorPos(0, 0), 0);
-    EXPECT_EQ(ActorPos(0, 2), 3);
+    EXPECT_EQ((std::vector<Number>{ActorCount(), SpecialItems(4, 3), ActorPos(0, 0), ActorPos(0, 2)}),
+              (std::vector<Number>{4, 1000, 0, 3}));
     EXPECT_TRUE(SystemPointer());
     EXPECT_EQ(level_media::ReadBytes(dir_ + "/level.ini"), DemoLevelText()) << "a test run saves nothing";
 }
