@@ -65,14 +65,27 @@ TEST(ZenityArguments, OpenDialogTurnsTheFilterListIntoFileFilters) {
     const auto args = ZenityArguments("KMO Objects (*.kmo)|*.kmo;*.KMO|All files|*.*", true, "/tmp/lv");
     const std::vector<std::string> want = {
         "zenity", "--file-selection", "--filename=/tmp/lv/",
-        "--file-filter=KMO Objects (*.kmo) | *.kmo *.KMO", "--file-filter=All files | *"};
+        "--file-filter=KMO Objects (*.kmo) | *.[kK][mM][oO]", "--file-filter=All files | *"};
     EXPECT_EQ(args, want);
+}
+
+TEST(ZenityArguments, PatternsMatchNamesInAnyCase) {
+    for (const auto& [filter, patterns] : std::vector<std::pair<std::string, std::string>>{
+             {"Textures (*.bmp)|*.bmp", "*.[bB][mM][pP]"},
+             {"Mixed|Tree?.Kmo", "[tT][rR][eE][eE]?.[kK][mM][oO]"},
+             {"Two|*.ini;level_2.*", "*.[iI][nN][iI] [lL][eE][vV][eE][lL]_2.*"},
+             {"Class|*.[ab]mp", "*.[aAbB][mM][pP]"},
+         }) {
+        const auto args = ZenityArguments(filter, true, "");
+        ASSERT_EQ(args.size(), 3u) << filter;
+        EXPECT_EQ(args[2].substr(args[2].find(" | ") + 3), patterns) << filter;
+    }
 }
 
 TEST(ZenityArguments, SaveDialogConfirmsOverwritingAndDropsBrokenPairs) {
     const auto args = ZenityArguments("Levels|*.ini|Dangling", false, "/w/");
     const std::vector<std::string> want = {"zenity", "--file-selection", "--save", "--confirm-overwrite",
-                                           "--filename=/w/", "--file-filter=Levels | *.ini"};
+                                           "--filename=/w/", "--file-filter=Levels | *.[iI][nN][iI]"};
     EXPECT_EQ(args, want);
     EXPECT_EQ(ZenityArguments("", true, "").size(), 2u);
 }
