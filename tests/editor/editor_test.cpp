@@ -21,9 +21,13 @@ int CountLines(const std::string& text) {
 
 TEST_F(EditorTest, SaveShowsTheRealLineCountAndWritesTheLevel) {
     std::string message;
-    gui().Click("bt_save");
-    AnswerMessage(message);
+    Number flips = 0;
+    gui().Click("bt_save").Do([&message](HeadlessPlatform&) { message = ShownText(); }).Click("bt_yes");
+    // The first frame after the box's last one shows the panel again, drawn before it is presented.
+    gui().Do([&flips](HeadlessPlatform&) { flips = FlipCount(); });
+    gui().Do([&flips](HeadlessPlatform&) { flips = FlipCount() - flips; });
     RunEditor();
+    EXPECT_EQ(flips, 1) << "no frame without the panel after the message box";
     const std::string saved = Read("level.ini");
     EXPECT_EQ(saved, DemoLevelText());
     EXPECT_EQ(message, "Saved successfully. File has " + std::to_string(CountLines(saved)) + " lines. (255 is max)");
