@@ -263,7 +263,8 @@ void FlipScreen() {
     s.prevFlip = s.lastFlip;
     s.lastFlip = Now();
     s.flips += 1;
-    // The loop's code has had this frame's input; polls from here on may show it more.
+    // The loop's code has read this frame's input: polls from here on may show the next
+    // button change.
     p.EndInputFrame();
     while (s.paused) {
         p.PollInput();
