@@ -433,10 +433,15 @@ void EditorMain() {
     DialogInit(0, 0, ScreenW / 3, ScreenH);
     BuildPanel();
     for (;;) {
+        const Number flips = FlipCount();
         SetFont(kGuiFont);
         DialogShow(1);
         DrawBackdrop();
-        if (HandleEvents()) BuildPanel();
+        const bool rebuilt = HandleEvents();
+        if (rebuilt) BuildPanel();
+        // What was drawn above is stale when the panel was rebuilt, and gone when a
+        // dialog or a test run presented frames of its own: draw again before waiting.
+        if (rebuilt || FlipCount() != flips) continue;
         FlipScreen();
         WaitForInputOrBlink();
     }

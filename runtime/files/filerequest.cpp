@@ -7,6 +7,8 @@
 #include <sys/wait.h>   // Required for: waitpid
 #include <unistd.h>     // Required for: getcwd, chdir, pipe, read
 
+#include <algorithm>    // Required for: std::find
+#include <cctype>       // Required for: isalpha, islower, tolower, toupper
 #include <cerrno>
 #include <cstdlib>      // Required for: getenv
 #include <utility>
@@ -101,6 +103,48 @@ bool RunZenity(const std::vector<std::string>& args, std::string& output) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// GTK's chooser matches patterns by case; the level's files match names in any case.
+// Every letter becomes a bracket of both cases ("*.kmo" -> "*.[kK][mM][oO]"); letters
+// already in a bracket get their other case added to it.
+std::string AnyCasePattern(const std::string& pattern) {
+    std::string out;
+    bool inBracket = false;
+    for (char c : pattern) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '[' && !inBracket) inBracket = true;
+        else if (c == ']' && inBracket) inBracket = false;
+        if (!std::isalpha(u) || u >= 128) {
+            out += c;
+            continue;
+        }
+        const char lower = static_cast<char>(std::tolower(u));
+        const char upper = static_cast<char>(std::toupper(u));
+        if (inBracket) out += {c, c == lower ? upper : lower};
+        else out += {'[', lower, upper, ']'};
+    }
+    return out;
+}
+
+// The space-separated patterns, each matching any case, without repeats.
+std::string AnyCasePatterns(const std::string& patterns) {
+    std::vector<std::string> seen;
+    std::string out;
+    size_t start = 0;
+    while (start < patterns.size()) {
+        size_t end = patterns.find(' ', start);
+        if (end == std::string::npos) end = patterns.size();
+        if (end > start) {
+            const std::string p = AnyCasePattern(patterns.substr(start, end - start));
+            if (std::find(seen.begin(), seen.end(), p) == seen.end()) {
+                seen.push_back(p);
+                out += (out.empty() ? "" : " ") + p;
+            }
+        }
+        start = end + 1;
+    }
+    return out;
+}
+
 StrValue NoSystemDialog(const StrValue& filter, Number open, const char* why) {
     AppendErrorLog(why);
     if (State().fallback) return Finish(State().fallback(filter, open).Std());
@@ -135,7 +179,7 @@ std::vector<std::string> ZenityArguments(const StrValue& filter, bool open,
         if (patterns.find_first_not_of(' ') == std::string::npos) continue;
         if (patterns == "*.*") patterns = "*";
         std::string name = parts[i].empty() ? parts[i + 1] : parts[i];
-        args.push_back("--file-filter=" + name + " | " + patterns);
+        args.push_back("--file-filter=" + name + " | " + AnyCasePatterns(patterns));
     }
     return args;
 }

@@ -25,6 +25,7 @@ StrValue FileRequest(const StrValue& filter, Number open);
 // The built-in requester used where the system dialog is missing; empty to remove.
 void SetFileRequestFallback(std::function<StrValue(const StrValue&, Number)> fn);
 
-// The zenity command line for a request (exposed for tests).
+// The zenity command line for a request (exposed for tests); its patterns match file
+// names in any letter case, as the built-in requester does.
 std::vector<std::string> ZenityArguments(const StrValue& filter, bool open,
                                          const std::string& directory);

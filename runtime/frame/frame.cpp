@@ -38,6 +38,7 @@ struct FrameState {
     double lastFlip = 0;
     double prevFlip = 0;
     double startTime = 0;
+    double flips = 0;
     double nextDeadline = 0;
     double frameInterval = 1000.0 / 60.0;
     int displayWidth = 800;
@@ -261,6 +262,10 @@ void FlipScreen() {
     Platform& p = GetPlatform();
     s.prevFlip = s.lastFlip;
     s.lastFlip = Now();
+    s.flips += 1;
+    // The loop's code has read this frame's input: polls from here on may show the next
+    // button change.
+    p.EndInputFrame();
     while (s.paused) {
         p.PollInput();
         if (s.paused) p.SleepMs(100);
@@ -286,6 +291,8 @@ Number GetFrameTime() {
 }
 
 Number GetElapsedTime() { return Now() - Frame().startTime; }
+
+Number FlipCount() { return Frame().flips; }
 
 void GetScreenSize(Number& width, Number& height) {
     width = Frame().settings.screenWidth;

@@ -54,6 +54,9 @@ void FlipScreen();
 void SetFrameLimit(Number fps);
 // Time since the previous flip began; never 0 or negative (1.0 instead).
 Number GetFrameTime();
+// FlipScreen calls so far: a loop tells from it whether a loop it called presented
+// frames of its own (and so cleared what it had drawn).
+Number FlipCount();
 // Time since start-up.
 Number GetElapsedTime();
 void GetScreenSize(Number& width, Number& height);

@@ -9,7 +9,7 @@
 
 #include "runtime/files/files.h"     // Required for: ResolveFile
 #include "runtime/frame/frame.h"     // Required for: GraphicsAvailable, AddFlipHook, GetScreenSize
-#include "runtime/frame/program.h"   // Required for: RaiseRuntimeError, EndProgram
+#include "runtime/frame/program.h"   // Required for: RaiseRuntimeError, AppendErrorLog
 #include "runtime/gfx2d/bmp.h"       // Required for: kSpriteColourKey
 #include "runtime/gfx2d/sprites.h"
 
@@ -215,8 +215,11 @@ void LoadFont(const StrValue& file, Number n) {
         return;
     }
     if (LoadBmpToSlot(kFirstFontSlot + font, resolved, 0) == 0) {
+        // A damaged font file must not end the program: text stays readable in the
+        // built-in font, and the log says why it looks different.
         RaiseRuntimeError(kEndFileNotLoadable);
-        EndProgram();
+        AppendErrorLog("Font not loadable: " + resolved);
+        InstallBuiltinFont(font);
     }
 }
 

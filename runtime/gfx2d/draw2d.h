@@ -31,8 +31,8 @@ void PolygonVertex(Number x, Number y, Number u, Number v, Number colour);
 void EndPolygon();
 
 // Loads font n (clamped to 0 to 15) from a BMP and makes it current; a file that does
-// not resolve installs the built-in font, one that is not a usable BMP ends the program
-// with end code 3.
+// not resolve installs the built-in font, and so does one that is not a usable BMP,
+// which also records end code 3 and logs "Font not loadable: " and its path.
 void LoadFont(const StrValue& file, Number n);
 // Selects font n, clamped to 0 to 15.
 void SetFont(Number n);

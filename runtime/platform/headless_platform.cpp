@@ -4,20 +4,6 @@
 #include <filesystem>   // Required for: current_path
 #include <utility>
 
-namespace {
-
-// Mouse buttons share the key latch, after the 256 scan codes.
-int ButtonCode(int bit) {
-    switch (bit) {
-        case kMouseLeft: return 256;
-        case kMouseRight: return 257;
-        case kMouseMiddle: return 258;
-        default: return -1;
-    }
-}
-
-}  // namespace
-
 HeadlessPlatform::HeadlessPlatform() = default;
 
 HeadlessPlatform& HeadlessPlatform::Then(Step step) {
@@ -36,6 +22,7 @@ void HeadlessPlatform::Reset() {
     script_.clear();
     onPoll_ = {};
     keys_.Clear();
+    buttons_.Clear();
     presses_.clear();
     motionX_ = motionY_ = wheel_ = 0;
     pending_.clear();
@@ -92,8 +79,8 @@ void HeadlessPlatform::MovePointerBy(int dx, int dy) {
     }
 }
 
-void HeadlessPlatform::PressButton(int bit) { keys_.Press(ButtonCode(bit)); }
-void HeadlessPlatform::ReleaseButton(int bit) { keys_.Release(ButtonCode(bit)); }
+void HeadlessPlatform::PressButton(int bit) { buttons_.Push(bit, true, pointerX_, pointerY_); }
+void HeadlessPlatform::ReleaseButton(int bit) { buttons_.Push(bit, false, pointerX_, pointerY_); }
 
 void HeadlessPlatform::Click(int bit) {
     PressButton(bit);
@@ -178,6 +165,7 @@ void HeadlessPlatform::PollInput() {
     }
     if (onPoll_) onPoll_(*this, poll);
     keys_.FramePoll();
+    buttons_.Poll();
     PumpEvents();
 }
 
@@ -198,6 +186,7 @@ bool HeadlessPlatform::NextKeyPress(KeyPress& press) {
 }
 
 void HeadlessPlatform::GetPointer(int& x, int& y) const {
+    if (buttons_.ChangeAt(x, y)) return;
     x = pointerX_;
     y = pointerY_;
 }
@@ -214,13 +203,7 @@ bool HeadlessPlatform::KeyWasDown(int scan) const {
     return keys_.WasDownInFrame(scan);
 }
 
-int HeadlessPlatform::MouseButtons() const {
-    int bits = 0;
-    for (int bit : {kMouseLeft, kMouseRight, kMouseMiddle}) {
-        if (keys_.IsDown(ButtonCode(bit))) bits |= bit;
-    }
-    return bits;
-}
+int HeadlessPlatform::MouseButtons() const { return buttons_.Buttons(); }
 
 void HeadlessPlatform::WarpPointer(int x, int y) {
     // A warp moves the cursor without producing motion.

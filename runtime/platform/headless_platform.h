@@ -54,7 +54,7 @@ public:
     void MovePointerBy(int dx, int dy);  // relative motion (moves the cursor too)
     void PressButton(int bit);           // MouseButtonBit
     void ReleaseButton(int bit);
-    void Click(int bit);                 // press and release before the next poll
+    void Click(int bit);                 // press and release: down for one frame, then up
     void TurnWheel(int steps);
     void SetFocus(bool focused);
     void RequestClose();
@@ -101,6 +101,7 @@ public:
     void ShowMessageBox(const std::string& title, const std::string& text) override;
     void PumpEvents() override;
     void PollInput() override;
+    void EndInputFrame() override { buttons_.EndFrame(); }
     void SetWindowEventHandler(std::function<void(WindowEvent)> handler) override;
     bool KeyDown(int scan) const override;
     bool KeyWasDown(int scan) const override;
@@ -145,6 +146,7 @@ private:
     bool fullscreenAvailable_ = false;
     int swaps_ = 0;
     KeyLatch keys_;
+    ButtonQueue buttons_;
     std::deque<KeyPress> presses_;
     int pointerX_ = 0, pointerY_ = 0;
     int motionX_ = 0, motionY_ = 0, wheel_ = 0;

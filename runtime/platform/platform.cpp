@@ -100,3 +100,36 @@ void KeyLatch::Clear() {
     tapped_.fill(false);
     released_.fill(false);
 }
+
+void ButtonQueue::Push(int bit, bool down, int x, int y) {
+    if (bit == 0) return;
+    if (pending_.size() >= kMaxPending) pending_.pop_front();
+    pending_.push_back({bit, down, x, y});
+}
+
+void ButtonQueue::Poll() {
+    if (shown_ && !frameDone_) return;
+    shown_ = false;
+    if (pending_.empty()) return;
+    const Change c = pending_.front();
+    pending_.pop_front();
+    buttons_ = c.down ? (buttons_ | c.bit) : (buttons_ & ~c.bit);
+    x_ = c.x;
+    y_ = c.y;
+    shown_ = true;
+    frameDone_ = false;
+}
+
+bool ButtonQueue::ChangeAt(int& x, int& y) const {
+    if (!shown_) return false;
+    x = x_;
+    y = y_;
+    return true;
+}
+
+void ButtonQueue::Clear() {
+    pending_.clear();
+    buttons_ = 0;
+    shown_ = false;
+    frameDone_ = true;
+}

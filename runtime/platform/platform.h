@@ -13,6 +13,7 @@
 
 #include <array>        // Required for: std::array
 #include <cstdint>      // Required for: int32_t, uint8_t, uint32_t
+#include <deque>        // Required for: std::deque
 #include <functional>   // Required for: std::function
 #include <string>
 
@@ -47,14 +48,14 @@ struct WindowRequest {
     int height = 600;
 };
 
-// Key and button states as seen per frame. A key pressed since the previous frame poll
-// reads as down during the following frame even if already released, so quick taps
-// and clicks are not lost at low frame rates; a release is seen at the next poll as
-// usual. WasDownInFrame also counts keys released since the poll, so that chords whose
-// keys overlap only briefly (Alt+F4 sent by a tool) are still recognised.
+// Key states as seen per frame. A key pressed since the previous frame poll reads as
+// down during the following frame even if already released, so quick taps are not lost
+// at low frame rates; a release is seen at the next poll as usual. WasDownInFrame also
+// counts keys released since the poll, so that chords whose keys overlap only briefly
+// (Alt+F4 sent by a tool) are still recognised.
 class KeyLatch {
 public:
-    static constexpr int kCount = 256 + 8;   // scan codes, then mouse buttons
+    static constexpr int kCount = 256;
     void Press(int code);
     void Release(int code);
     // The once-per-frame poll: taps since the last poll become visible for a frame.
@@ -69,6 +70,37 @@ private:
     std::array<bool, kCount> releasedSincePoll_{};
     std::array<bool, kCount> tapped_{};
     std::array<bool, kCount> released_{};
+};
+
+// Mouse button changes in the order they came, each with the pointer position it came
+// at. A poll shows the next change only once the frame's code has had the one shown
+// before (EndFrame), so every press and every release reaches a frame of its own at its
+// own position, however quickly they follow each other and however often the idle wait
+// polls in between.
+class ButtonQueue {
+public:
+    void Push(int bit, bool down, int x, int y);
+    void Poll();
+    // The frame's code has read its input.
+    void EndFrame() { frameDone_ = true; }
+    int Buttons() const { return buttons_; }
+    // Where the change shown for the coming frame happened; false when none is shown.
+    bool ChangeAt(int& x, int& y) const;
+    void Clear();
+
+private:
+    struct Change {
+        int bit;
+        bool down;
+        int x, y;
+    };
+    // Far more than hands make between two frames; the oldest go first beyond it.
+    static constexpr size_t kMaxPending = 512;
+    std::deque<Change> pending_;
+    int buttons_ = 0;
+    bool shown_ = false;
+    bool frameDone_ = true;
+    int x_ = 0, y_ = 0;
 };
 
 class Platform {
@@ -100,6 +132,8 @@ public:
     virtual void PumpEvents() = 0;
     // The once-per-frame input poll (pumps events first).
     virtual void PollInput() = 0;
+    // Called once per frame after the frame's code has read its input (see ButtonQueue).
+    virtual void EndInputFrame() {}
     virtual void SetWindowEventHandler(std::function<void(WindowEvent)> handler) = 0;
 
     // Keyboard: scan code 0..255 down (including taps since the last frame poll).
@@ -110,11 +144,12 @@ public:
     // character it typed through the keyboard layout (32..126, else 0).
     virtual bool NextKeyPress(KeyPress& press) = 0;
 
-    // Mouse: the system cursor in client pixels, motion accumulated since the last
-    // take (relative motion, also while captured), wheel steps since the last take.
+    // Mouse: the system cursor in client pixels (where the button change shown for this
+    // frame happened, while one is), motion accumulated since the last take (relative
+    // motion, also while captured), wheel steps since the last take.
     virtual void GetPointer(int& x, int& y) const = 0;
     virtual void TakeMotion(int& dx, int& dy, int& wheel) = 0;
-    virtual int MouseButtons() const = 0;   // MouseButtonBit flags
+    virtual int MouseButtons() const = 0;   // MouseButtonBit flags, as shown for this frame
     virtual void WarpPointer(int x, int y) = 0;
     // Captured relative motion with a hidden cursor; false when unavailable.
     virtual bool SetRelativeMouse(bool on) = 0;

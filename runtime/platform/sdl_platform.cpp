@@ -101,10 +101,10 @@ int DirectInputCode(SDL_Scancode sc) {
 
 int ButtonBit(Uint8 sdlButton) {
     switch (sdlButton) {
-        case SDL_BUTTON_LEFT: return 256;
-        case SDL_BUTTON_RIGHT: return 257;
-        case SDL_BUTTON_MIDDLE: return 258;
-        default: return -1;
+        case SDL_BUTTON_LEFT: return kMouseLeft;
+        case SDL_BUTTON_RIGHT: return kMouseRight;
+        case SDL_BUTTON_MIDDLE: return kMouseMiddle;
+        default: return 0;
     }
 }
 
@@ -158,6 +158,7 @@ public:
         width_ = request.width;
         height_ = request.height;
         keys_.Clear();
+        buttons_.Clear();
         presses_.clear();
         SDL_PumpEvents();
         SDL_GetMouseState(&pointerX_, &pointerY_);
@@ -278,7 +279,10 @@ public:
     void PollInput() override {
         PumpEvents();
         keys_.FramePoll();
+        buttons_.Poll();
     }
+
+    void EndInputFrame() override { buttons_.EndFrame(); }
 
     void SetWindowEventHandler(std::function<void(WindowEvent)> handler) override {
         handler_ = std::move(handler);
@@ -297,6 +301,7 @@ public:
     }
 
     void GetPointer(int& x, int& y) const override {
+        if (buttons_.ChangeAt(x, y)) return;
         x = pointerX_;
         y = pointerY_;
     }
@@ -313,13 +318,7 @@ public:
         return keys_.WasDownInFrame(scan);
     }
 
-    int MouseButtons() const override {
-        int bits = 0;
-        if (keys_.IsDown(256)) bits |= kMouseLeft;
-        if (keys_.IsDown(257)) bits |= kMouseRight;
-        if (keys_.IsDown(258)) bits |= kMouseMiddle;
-        return bits;
-    }
+    int MouseButtons() const override { return buttons_.Buttons(); }
 
     void WarpPointer(int x, int y) override {
         if (!window_) return;
@@ -446,9 +445,13 @@ private:
                 // (Shift, dead keys, the system layout).
                 const SDL_Keycode k = e.key.keysym.sym;
                 const bool shift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
-                presses_.push_back({code, (k >= 32 && k < 127) ? static_cast<int>(k) : 0, shift, NowMs()});
+                // With Ctrl or (left) Alt a key gives a control code, not its character,
+                // though SDL still reports the text. Right Alt stays: it is AltGr.
+                const bool chord = (e.key.keysym.mod & (KMOD_CTRL | KMOD_LALT)) != 0;
+                const int ch = (!chord && k >= 32 && k < 127) ? static_cast<int>(k) : 0;
+                presses_.push_back({code, ch, shift, NowMs()});
                 if (presses_.size() > 256) presses_.pop_front();
-                textForLast_ = true;
+                textForLast_ = !chord;
                 break;
             }
             case SDL_KEYUP: {
@@ -472,14 +475,10 @@ private:
                 motionY_ += e.motion.yrel;
                 break;
             case SDL_MOUSEBUTTONDOWN:
-                pointerX_ = e.button.x;
-                pointerY_ = e.button.y;
-                keys_.Press(ButtonBit(e.button.button));
-                break;
             case SDL_MOUSEBUTTONUP:
                 pointerX_ = e.button.x;
                 pointerY_ = e.button.y;
-                keys_.Release(ButtonBit(e.button.button));
+                buttons_.Push(ButtonBit(e.button.button), e.type == SDL_MOUSEBUTTONDOWN, pointerX_, pointerY_);
                 break;
             case SDL_MOUSEWHEEL:
                 wheel_ += (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) ? -e.wheel.y : e.wheel.y;
@@ -500,6 +499,7 @@ private:
     int width_ = 800, height_ = 600;
     std::function<void(WindowEvent)> handler_;
     KeyLatch keys_;
+    ButtonQueue buttons_;
     std::deque<KeyPress> presses_;
     bool textForLast_ = false;
     int pointerX_ = 0, pointerY_ = 0;

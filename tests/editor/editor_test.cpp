@@ -61,8 +61,11 @@ TEST_F(EditorTest, PanelCaptionsFixedMediaSlotsAndTheSaveMessages) {
     });
     gui().Click("bt_general");
     AnswerMessage(opts);
-    gui().Click("bt_save");
-    AnswerMessage(saved);
+    Number flips = 0;
+    gui().Click("bt_save").Do([&saved](HeadlessPlatform&) { saved = ShownText(); }).Click("bt_yes");
+    // The first frame after the box's last one shows the panel again, drawn before it is presented.
+    gui().Do([&flips](HeadlessPlatform&) { flips = FlipCount(); });
+    gui().Do([&flips](HeadlessPlatform&) { flips = FlipCount() - flips; });
     gui().Do([](HeadlessPlatform&) { ObjPos(0, 0) = 7; });
     ClickWithWritesFailing("bt_save");
     AnswerMessage(failed);
@@ -77,6 +80,7 @@ TEST_F(EditorTest, PanelCaptionsFixedMediaSlotsAndTheSaveMessages) {
     EXPECT_EQ(objLast, "10toxic.kmo       /toxic.bmp");
     EXPECT_EQ(opts, "Needs to be implemented, yet!");
     EXPECT_EQ(saved, "Saved successfully. File has 60 lines. (255 is max)");
+    EXPECT_EQ(flips, 1) << "no frame without the panel after the message box";
     EXPECT_EQ(failed, "Could not save level.ini: File too large");
     EXPECT_EQ(Read("level.ini"), DemoLevelText());
 }

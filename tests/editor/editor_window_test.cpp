@@ -1,6 +1,6 @@
 // The real program under X: zentrovel started in a copy of the demo, "Save" clicked with
-// pointer events sent to the X server, the level file rewritten, Escape ends it.
-// Skipped without a display or xdotool.
+// pointer events sent to the X server, the level file rewritten and the message shown.
+// Skipped without a display, xdotool or ImageMagick's import.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,8 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/editor/editor_support.h"
 
@@ -31,6 +34,44 @@ std::string Shell(const std::string& command) {
 
 bool HaveCommand(const char* name) { return Shell(std::string("command -v ") + name + " 2>/dev/null") != ""; }
 
+// An RGB picture read from a binary PPM.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    int Brightness(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height || rgb.size() != size_t(width) * height * 3) return -1;
+        const unsigned char* p = &rgb[(size_t(y) * width + x) * 3];
+        return (p[0] + p[1] + p[2]) / 3;
+    }
+};
+
+bool ReadPpm(const std::string& path, Picture& out) {
+    out = Picture{};
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    if (!(in >> magic >> out.width >> out.height >> maxValue) || magic != "P6" || maxValue != 255) return false;
+    in.get();
+    out.rgb.resize(size_t(out.width) * out.height * 3);
+    in.read(reinterpret_cast<char*>(out.rgb.data()), static_cast<std::streamsize>(out.rgb.size()));
+    if (!in) out = Picture{};
+    return out.width > 0;
+}
+
+bool Shoot(const std::string& window, const std::string& path, Picture& out) {
+    Shell("import -window " + window + " -depth 8 " + path + " 2>/dev/null");
+    return ReadPpm(path, out);
+}
+
+// A point of the message box, in window pixels: it is centred, 148 wide, a quarter down.
+constexpr int kBoxX = (800 - 148) / 2 + 74;
+constexpr int kBoxY = 600 / 4 + 140;   // below its text and button
+
+struct Cell {
+    Number x = 0, y = 0, w = 0, h = 0;
+    std::string At() const { return std::to_string(int(x + w / 2)) + " " + std::to_string(int(y + h / 2)); }
+};
+
 class EditorWindowTest : public EditorTest {
 protected:
     void TearDown() override {
@@ -40,66 +81,145 @@ protected:
         }
         EditorTest::TearDown();
     }
+
+    // Where the widgets are: the same panel and dialogs laid out headless on the same demo.
+    void LayOut() {
+        auto keep = [this](std::vector<const char*> ids) {
+            gui().Do([this, ids](HeadlessPlatform&) {
+                for (const char* id : ids) GetWidgetCell(id, cells_[id].x, cells_[id].y, cells_[id].w, cells_[id].h);
+            });
+        };
+        keep({"bt_save", "bt_test", "bt_paths"});
+        gui().Click("bt_save");
+        keep({"bt_yes"});
+        gui().Click("bt_yes").Idle(1).Click("bt_paths");
+        keep({"bt_add_pth", "bt_add_pt", "bt_ok"});
+        gui().Click("bt_ok");
+        RunEditor();
+        for (const char* id : {"bt_save", "bt_test", "bt_paths", "bt_yes", "bt_add_pth", "bt_add_pt", "bt_ok"}) {
+            ASSERT_GT(cells_[id].w, 0) << id;
+        }
+    }
+
+    // Starts the built program in a fresh copy of the demo and waits for its panel.
+    void Start() {
+        const std::string program = std::string(ZV_BINARY_DIR) + "/zentrovel";
+        ASSERT_TRUE(fs::exists(program)) << program;
+        fs::copy_file(program, Path("zentrovel"));
+        fs::last_write_time(Path("level.ini"), aged_);
+        pid_ = ::fork();
+        ASSERT_GE(pid_, 0);
+        if (pid_ == 0) {
+            const std::string self = Path("zentrovel");
+            ::execl(self.c_str(), self.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        window_ = Shell("timeout 30 xdotool search --sync --onlyvisible --pid " + std::to_string(pid_) +
+                        " --name '^Zentrovel$' | head -1");
+        ASSERT_FALSE(window_.empty()) << "the window appeared";
+        for (int i = 0; i < 100 && !PanelShown(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_TRUE(PanelShown()) << "the panel is drawn; see " << Shot();
+    }
+
+    std::string Shot() const {
+        const char* tmp = std::getenv("TMPDIR");
+        return std::string(tmp && *tmp ? tmp : "/tmp") + "/editor_window_shot.ppm";
+    }
+    // The panel (bright) is on the screen, beside the dimmed view.
+    bool PanelShown() {
+        const Cell& save = cells_["bt_save"];
+        return Shoot(window_, Shot(), picture_) && picture_.Brightness(int(save.x + save.w / 2), int(save.y - 4)) > 200;
+    }
+    // A click as a hand makes it: the button goes down and comes up again after `holdMs`.
+    void Click(const char* id, int holdMs) {
+        Shell("xdotool mousemove --window " + window_ + " " + cells_[id].At() + " mousedown 1 sleep " +
+              std::to_string(holdMs / 1000.0) + " mouseup 1");
+    }
+    bool LevelRewritten() {
+        for (int i = 0; i < 600; ++i) {
+            if (fs::last_write_time(Path("level.ini")) > aged_) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    // The number after "key=" in the level file's section.
+    Number LevelValue(const std::string& section, const std::string& key) {
+        const std::string text = Read("level.ini");
+        const size_t at = text.find("\n" + key + "=", text.find("[" + section + "]"));
+        return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size() + 2);
+    }
+
     pid_t pid_ = -1;
+    std::string window_;
+    std::map<std::string, Cell> cells_;
+    Picture picture_;
+    const fs::file_time_type aged_ = fs::file_time_type::clock::now() - std::chrono::hours(1);
 };
 
-TEST_F(EditorWindowTest, SaveClickedWithTheRealPointerRewritesTheLevelAndShowsTheMessage) {
+bool HaveTools() {
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display || !HaveCommand("xdotool")) {
-        GTEST_SKIP() << "needs an X display and xdotool";
-    }
-    const std::string program = std::string(ZV_BINARY_DIR) + "/zentrovel";
-    ASSERT_TRUE(fs::exists(program)) << program;
+    return display && *display && HaveCommand("xdotool") && HaveCommand("import");
+}
 
-    // Where "Save" is: the same panel laid out headless on the same demo.
-    Number sx = 0, sy = 0, sw = 0, sh = 0;
-    gui().Do([&](HeadlessPlatform&) { GetWidgetCell("bt_save", sx, sy, sw, sh); });
-    RunEditor();
-    ASSERT_GT(sw, 0);
+TEST_F(EditorWindowTest, SaveTestAndTheirReturnsWithTheRealPointerAndKeys) {
+    if (!HaveTools()) GTEST_SKIP() << "needs an X display, xdotool and import";
+    LayOut();
+    Start();
+    EXPECT_LT(picture_.Brightness(kBoxX, kBoxY), 120) << "no message yet over the dimmed view";
 
-    fs::copy_file(program, Path("zentrovel"));
-    const auto aged = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    fs::last_write_time(Path("level.ini"), aged);
-
-    pid_ = ::fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
-        const std::string self = Path("zentrovel");
-        ::execl(self.c_str(), self.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    const std::string window =
-        Shell("timeout 30 xdotool search --sync --onlyvisible --pid " + std::to_string(pid_) + " --name '^Zentrovel$' | head -1");
-    ASSERT_FALSE(window.empty()) << "the window appeared";
-
-    // Click "Save" until the level file is written again (the first clicks may come
-    // before the panel is up).
-    const std::string at = std::to_string(int(sx + sw / 2)) + " " + std::to_string(int(sy + sh / 2));
-    bool rewritten = false;
-    for (int i = 0; i < 20 && !rewritten; ++i) {
-        Shell("xdotool mousemove --window " + window + " " + at + " sleep 0.3 mousedown 1 sleep 0.3 mouseup 1");
-        for (int k = 0; k < 10 && !rewritten; ++k) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            rewritten = fs::last_write_time(Path("level.ini")) > aged;
-        }
-    }
-    EXPECT_TRUE(rewritten) << "level.ini was written again";
+    Click("bt_save", 300);
+    EXPECT_TRUE(LevelRewritten()) << "level.ini was written again";
     EXPECT_EQ(Read("level.ini"), DemoLevelText());
+    bool shown = false;
+    for (int i = 0; i < 50 && !shown; ++i) {
+        shown = Shoot(window_, Shot(), picture_) && picture_.Brightness(kBoxX, kBoxY) > 200;
+        if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(shown) << "the message box is on the screen; see " << Shot();
+
+    // Each return that painted over the window is followed at once by the panel and view,
+    // without waiting for input: the pointer stays still after OK and after E.
+    Click("bt_yes", 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(PanelShown()) << "the panel is back after OK; see " << Shot();
+    EXPECT_LT(picture_.Brightness(kBoxX, kBoxY), 120) << "the message box is gone";
+
+    Click("bt_test", 100);
+    for (int i = 0; i < 100 && PanelShown(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_FALSE(PanelShown()) << "the test run shows the game";
+    Shell("xdotool key --window " + window_ + " e");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(PanelShown()) << "the panel is back after the test run; see " << Shot();
 
     // Escape ends the program in order.
-    Shell("xdotool key --window " + window + " Escape");
+    Shell("xdotool key --window " + window_ + " Escape");
     int status = -1;
-    for (int i = 0; i < 100; ++i) {
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 100 && pid_ != -1; ++i) {
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;
+        else std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_EQ(pid_, -1) << "Escape ended the program";
-    if (pid_ == -1) {
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(pid_ == -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST_F(EditorWindowTest, QuickClicksAreNeverLost) {
+    if (!HaveTools()) GTEST_SKIP() << "needs an X display, xdotool and import";
+    LayOut();
+    Start();
+    Click("bt_paths", 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    // Each click moves onto its target and goes down and up within a millisecond; the
+    // targets take turns, so every lost click is missing from the counts.
+    constexpr int kClicks = 100;
+    for (int i = 0; i < kClicks; ++i) {
+        Shell("xdotool mousemove --window " + window_ + " " + cells_[i % 2 ? "bt_add_pt" : "bt_add_pth"].At() +
+              " click 1 sleep " + std::to_string(0.02 * (i % 5)));
     }
+    Click("bt_ok", 100);
+    Click("bt_save", 100);
+    EXPECT_TRUE(LevelRewritten()) << "level.ini was written again";
+    EXPECT_EQ(LevelValue("paths", "count"), 2 + kClicks / 2) << "paths added";
+    EXPECT_EQ(LevelValue("paths", "0"), 2 + kClicks / 2) << "points added to the first path";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Sprite and font slots without an OpenGL context: sizes, kept texels and failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -93,8 +94,21 @@ TEST_F(HeadlessSprites, FontsComeFromPicturesOrTheBuiltInFont) {
         SetFont(asked);
         EXPECT_EQ(GetCurrentFont(), used) << asked;
     }
-    EXPECT_ENDS_PROGRAM(LoadFont(Write("font.txt", {'n', 'o'}), 1), 3);
-    EXPECT_ENDS_PROGRAM(LoadFont(Write("deep_font.bmp", bmptest::SolidBmp(32, 16, 0, 16)), 1), 3);
+}
+
+TEST_F(HeadlessSprites, DamagedFontFileFallsBackToTheBuiltinFontWithALogLine) {
+    const auto good = Write("font.bmp", bmptest::SolidBmp(256, 128, 0));
+    const auto text = Write("guifont.bmp", {'n', 'o', 'p', 'e'});
+    const auto deep = Write("deep_font.bmp", bmptest::SolidBmp(32, 16, 0, 16));
+    for (const auto& damaged : {text, deep}) {
+        LoadFont(good, 1);
+        LoadFont(damaged, 1);   // returns: the program goes on
+        Number w = 0, h = 0;
+        GetFontSize(w, h);
+        EXPECT_EQ((std::array{GetCurrentFont(), w, h}), (std::array<Number, 3>{1, 7, 8})) << damaged;
+        const auto log = ErrorLogLines();
+        EXPECT_NE(std::find(log.begin(), log.end(), "Font not loadable: " + damaged), log.end()) << damaged;
+    }
 }
 
 TEST_F(HeadlessSprites, AlphaModeSetsTheCappedDrawAlphaAndFlipResetsIt) {

@@ -146,6 +146,15 @@ TEST_F(SdlWindow, KeysFromTheXServerArriveAsTheirScanCodesAndClicksAsButtons) {
     }
     EXPECT_EQ(typed, "a");
 
+    // Ctrl and Alt chords give control codes, which type nothing; Shift still types.
+    RunCommand("timeout 5 xdotool key --delay 0 ctrl+c ctrl+v ctrl+a alt+x shift+b c");
+    typed.clear();
+    for (int i = 0; i < 120 && typed.size() < 2; ++i) {
+        FlipScreen();
+        typed += ReadKeyChar().Std();
+    }
+    EXPECT_EQ(typed, "Bc");
+
     RunCommand("timeout 5 xdotool mousemove --window " + id + " 120 70 click 3");
     Number x = 0, y = 0, l = 0, r = 0;
     for (int i = 0; i < 120 && r == 0; ++i) {
