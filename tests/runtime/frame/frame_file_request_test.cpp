@@ -78,7 +78,7 @@ TEST(FileDialogSteps, HideTheWindowAskRestoreTheDirectoryAndShowItAgain) {
     EXPECT_EQ(fs::current_path(), before) << "the directory from before the dialog";
     std::ifstream in(args);
     const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(got, "--file-selection\n--filename=" + before.string() + "/\n--file-filter=Levels | *.ini\n");
+    EXPECT_EQ(got, "--file-selection\n--filename=" + before.string() + "/\n--file-filter=Levels | *.[iI][nN][iI]\n");
 
     SetWindowedMode();
     platform.steps.clear();
