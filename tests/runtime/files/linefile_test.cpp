@@ -8,7 +8,7 @@ namespace fs = std::filesystem;
 
 using LineFileTest = ScratchDirTest;
 
-TEST_F(LineFileTest, LinesReadWithoutLineEndsOrTrailingControlBytes) {
+TEST_F(LineFileTest, LinesReadWithoutLineEndsAndAMissingFileGivesNoFileUntilWritten) {
     WriteBytes("a.kmoa", "3\r\n0 10\n   \n\t\t\n12\t\r\r\nname\xE9\n-2.5 7");
     const char* expected[] = {"3", "0 10", "   ", "NO_DATA", "12", "name", "-2.5 7", "NO_DATA"};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(ReadFileLine("a.kmoa", i).Std(), expected[i]) << i;
@@ -17,6 +17,15 @@ TEST_F(LineFileTest, LinesReadWithoutLineEndsOrTrailingControlBytes) {
     EXPECT_EQ(ReadFileLineNumber("a.kmoa", 5), 0);
     EXPECT_EQ(ReadFileLineNumber("a.kmoa", 7), 0);
     EXPECT_EQ(GetEndCode(), 0);
+
+    for (int i = 0; i < 2; ++i) {
+        SetEndCode(0);
+        EXPECT_EQ(ReadFileLine("missing.kmoa", 0).Std(), "NO_FILE");
+        EXPECT_EQ(GetEndCode(), 3);
+    }
+    WriteFileLine("missing.kmoa", 1, "5");
+    EXPECT_EQ(ReadFileLine("missing.kmoa", 1).Std(), "5");
+    EXPECT_EQ(ReadFileLine("missing.kmoa", 0).Std(), "NO_DATA");
 }
 
 TEST_F(LineFileTest, LineNumbersOutsideTheFileRecordCode7AndChangeNothing) {
@@ -31,17 +40,6 @@ TEST_F(LineFileTest, LineNumbersOutsideTheFileRecordCode7AndChangeNothing) {
     }
     EXPECT_TRUE(CloseLineFile());
     EXPECT_EQ(ReadBytes("f.txt"), "a\n");
-}
-
-TEST_F(LineFileTest, AnUnreadableFileGivesNoFileAndCode3UntilWritten) {
-    for (int i = 0; i < 2; ++i) {
-        SetEndCode(0);
-        EXPECT_EQ(ReadFileLine("missing.kmoa", 0).Std(), "NO_FILE");
-        EXPECT_EQ(GetEndCode(), 3);
-    }
-    WriteFileLine("missing.kmoa", 1, "5");
-    EXPECT_EQ(ReadFileLine("missing.kmoa", 1).Std(), "5");
-    EXPECT_EQ(ReadFileLine("missing.kmoa", 0).Std(), "NO_DATA");
 }
 
 TEST_F(LineFileTest, ChangesAreWrittenBackOnChangeOfFileOnlyWhenMade) {

@@ -26,14 +26,12 @@ inline std::vector<uint8_t> MakeBmp(const BmpLayout& l, const std::function<uint
     const int w = l.width, h = l.height < 0 ? -l.height : l.height;
     const int bpp = l.bits / 8;
     const int stride = ((w * l.bits + 7) / 8 + 3) & ~3;
-    const uint32_t paletteBytes = uint32_t(l.palette.size() * 4);
-    const uint32_t offset = 14 + 40 + paletteBytes;
+    const uint32_t offset = 14 + 40 + uint32_t(l.palette.size() * 4);
     const uint32_t fileSize = offset + uint32_t(stride) * h;
     std::vector<uint8_t> f(fileSize, 0);
     auto put16 = [&](size_t at, uint32_t v) { f[at] = v & 0xff; f[at + 1] = (v >> 8) & 0xff; };
     auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xffff); put16(at + 2, v >> 16); };
-    f[0] = 'B';
-    f[1] = 'M';
+    f[0] = 'B', f[1] = 'M';
     put32(2, fileSize);
     put32(10, offset);
     put32(14, 40);
@@ -46,9 +44,7 @@ inline std::vector<uint8_t> MakeBmp(const BmpLayout& l, const std::function<uint
     put32(46, uint32_t(l.palette.size()));
     for (size_t i = 0; i < l.palette.size(); ++i) {
         const uint32_t c = l.palette[i];
-        f[54 + i * 4] = (c >> 16) & 0xff;   // blue, green, red, reserved
-        f[54 + i * 4 + 1] = (c >> 8) & 0xff;
-        f[54 + i * 4 + 2] = c & 0xff;
+        put32(54 + i * 4, ((c & 0xff) << 16) | (c & 0xff00) | ((c >> 16) & 0xff));   // blue, green, red, reserved
     }
     if (bpp == 1 || bpp == 3 || bpp == 4) {
         for (int row = 0; row < h; ++row) {
