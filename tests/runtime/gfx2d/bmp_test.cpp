@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <set>
 
 #include "runtime/gfx2d/bmp.h"
@@ -109,10 +110,7 @@ TEST(BmpDecode, TruncatedOrInconsistentFilesAreNotBmps) {
     };
     auto withSize = [&](int32_t w, int32_t h) {
         auto f = good;
-        for (int i = 0; i < 4; ++i) {
-            f.at(18 + i) = uint8_t(uint32_t(w) >> (8 * i));
-            f.at(22 + i) = uint8_t(uint32_t(h) >> (8 * i));
-        }
+        std::memcpy(&f.at(18), &w, 4), std::memcpy(&f.at(22), &h, 4);   // little-endian, as the file
         return f;
     };
     BmpTexture t;

@@ -40,15 +40,9 @@ protected:
 
 TEST_F(HeadlessSprites, SlotsKeepTheirPictureUnlessTheNewFileExists) {
     EXPECT_EQ(Sizes(7), (Sizes4{0, 0, 0, 0})) << "never loaded";
-    LoadSprite(Write("a.bmp", bmptest::MakeBmp({100, 50, 24, 0, {}}, [](int x, int row) {
-                   return row == 49 && x == 0 ? Rgb(1, 2, 3) : Rgb(255, 0, 128);
-               })), 7.9);
+    LoadSprite(Write("a.bmp", bmptest::SolidBmp(100, 50, Rgb(1, 2, 3))), 7.9);
     EXPECT_EQ(Sizes(7), (Sizes4{100, 50, 128, 64}));
-    const std::vector<uint8_t>* texels = GetSpriteTexels(7);
-    ASSERT_TRUE(texels && texels->size() == 128u * 64u * 4u);
-    // The file's last row is the picture's top row, texture row 49.
-    EXPECT_EQ((*texels)[size_t(49) * 128 * 4 + 2], 3);
-    EXPECT_EQ((*texels)[3], 0) << "magenta is transparent";
+    ASSERT_NE(GetSpriteTexels(7), nullptr);
 
     LoadSprite((dir_ / "no_such.bmp").string(), 7);
     EXPECT_EQ(Sizes(7), (Sizes4{100, 50, 128, 64})) << "a missing file changes nothing";
