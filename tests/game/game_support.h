@@ -1,5 +1,4 @@
-// Test helpers for the game: small levels built in the test, box models put straight
-// into model slots, and a fixture on the headless runtime with an empty level.
+// Game test helpers: small levels built in the test and a fixture with an empty level.
 #pragma once
 
 #include <array>
@@ -67,20 +66,6 @@ inline int AddWeapon(double gravity, double speed, double angle) {
     return w;
 }
 
-// A closed path through the points.
-inline int AddPath(std::initializer_list<std::vector<double>> points) {
-    const int p = static_cast<int>(PathCount());
-    PathLen.Redim(p + 1);
-    PathPoints.Redim(p + 1, PathCapacity(), 3);
-    PathLen(p) = static_cast<Number>(points.size());
-    int i = 0;
-    for (const auto& pt : points) {
-        for (int k = 0; k < 3; ++k) PathPoints(p, i, k) = pt[size_t(k)];
-        ++i;
-    }
-    return p;
-}
-
 using P3 = std::array<Number, 3>;
 
 // The first three numbers rounded to 1e-9, to compare computed places exactly.
@@ -107,9 +92,7 @@ protected:
         ResetLevelArrays();
         HeadlessTest::TearDown();
     }
-    // The ground slab at the origin.
     void AddGround() { AddObject(kGroundSlot, -1, 0, 0, -1, 0, 0, 0, 0); }
-    // A fresh run with the given time step.
     GameRun Run(Number frameFactor = 0.05) {
         GameRun run = StartGameRun();
         run.frameFactor = frameFactor;

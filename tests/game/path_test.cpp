@@ -61,20 +61,6 @@ TEST_F(PathTest, TriangleOfPerimeter24IsRunOnceEveryThreeSecondsAndOddTimesStayO
     EXPECT_EQ(PathPointCount(1), 0);
 }
 
-TEST_F(PathTest, TwoObjectsOnOnePathStandTogetherAndRecordTheirStep) {
-    MakePaths({kTriangle});
-    AddObject(0, -1, 0, 0, 0, 10, 10, 10, 45);
-    AddObject(0, -1, 0, 0, 0, -4, 0, 7, 90);
-    MoveObjectsOnPaths(1.375);
-    EXPECT_EQ(Row3(ObjPos, 0), (V{6, 0, 5}));
-    EXPECT_EQ(Row3(ObjPos, 1), (V{6, 0, 5}));
-    EXPECT_EQ(Row3(ObjState, 0), (V{-4, -10, -5}));
-    EXPECT_EQ(Row3(ObjState, 1), (V{10, 0, -2}));
-    EXPECT_EQ(ObjPos(0, 3), 45) << "the angle is the object's own";
-    MoveObjectsOnPaths(1.375);
-    EXPECT_EQ(Row3(ObjState, 0), (V{0, 0, 0})) << "the same time again is no step";
-}
-
 TEST_F(PathTest, FollowersOfNoPathOrOfOneWithoutTwoDistinctPointsStayPut) {
     // Paths: one point, one point repeated, no points, the triangle.
     MakePaths({{5, 1, -2}, {3, 3, 3, 3, 3, 3, 3, 3, 3}, {}, kTriangle});
