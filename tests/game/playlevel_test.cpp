@@ -178,7 +178,7 @@ TEST_F(PlayLevelTest, HudTextsTellTheRunState) {
 // "Test" in the editor on the demo level: the game plays "test.ini" and changes the level in
 // place; E returns to the editor, which has the level back as it was saved.
 TEST_F(PlayLevelTest, EAfterATestRunFromTheEditorGivesBackTheLevelAsSaved) {
-    const std::string dir = std::filesystem::temp_directory_path().string() + "/zv_game_editor_" + std::to_string(::getpid());
+    const std::string dir = std::filesystem::temp_directory_path() / ("zv_game_editor_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     ASSERT_TRUE(WriteDemo(dir).ok);
     const auto oldDir = std::filesystem::current_path();
