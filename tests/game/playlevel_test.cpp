@@ -68,12 +68,8 @@ TEST_F(PlayLevelTest, UpWalksAwayFromTheCameraAtTheGamesOwnPace) {
     // until the first fall).
     AddActor(0, 0.05, 0);
     std::vector<Number> factors;
-    std::vector<std::string> hud;
     platform().OnPoll([&](HeadlessPlatform&, int) {
-        if (const GameRun* run = CurrentGameRun()) {
-            factors.push_back(run->frameFactor);
-            hud = {HudLines(*run)[1].Std(), HudLines(*run)[2].Std()};
-        }
+        if (const GameRun* run = CurrentGameRun()) factors.push_back(run->frameFactor);
     });
     platform().Then([](HeadlessPlatform& p) { p.PressKey(kKeyUp); });
     platform().Idle(20).Then([](HeadlessPlatform& p) { p.PressKey(kKeyE); });
@@ -82,7 +78,6 @@ TEST_F(PlayLevelTest, UpWalksAwayFromTheCameraAtTheGamesOwnPace) {
     // pace is set, every frame's time step is 100 / 700.
     ASSERT_GE(factors.size(), 20u);
     for (size_t i = 5; i < factors.size(); ++i) EXPECT_DOUBLE_EQ(factors[i], 100.0 / 700) << i;
-    EXPECT_EQ(hud, (std::vector<std::string>{"c_fix:0.57 OG:1", "c0:0.0 c1:  0 c2:10"}));
     // The camera looks from +z; up walks toward -z at 20, damped by 4: 5 per time step.
     EXPECT_NEAR(ActorState(0, 2), -5, 0.02);
     EXPECT_LT(Z(), -5);

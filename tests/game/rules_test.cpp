@@ -102,7 +102,6 @@ TEST_F(RulesTest, ItemsTakeEffectAndAreUsedUp) {
     EXPECT_EQ(SpecialItems(keep, 3), -1);
     AddItem(0, 0, 0, 0, 1);
     EXPECT_EQ(TouchedSpecial(0), keep);
-    EXPECT_EQ(TouchedSpecial(9), -1);
 }
 
 // Weapons (gravity, speed, angle factors) and where a shot fired facing +x from (2, 10, 3)
@@ -165,10 +164,7 @@ TEST_F(RulesTest, ShotsDeleteTheEnemiesTheyReachWhileTheListShrinks) {
 
 TEST_F(RulesTest, FiringNeedsSpaceAndAmmunitionForKindZero) {
     AddActor(0, 0, 0);
-    GameRun none = Run();
     platform().PressKey(kKeySpace);
-    FireWeapon(none);
-    EXPECT_TRUE(none.shots.empty()) << "no weapon kinds: nothing to fire";
     AddWeapon(1, 0.5, 0.5);
     GameRun run = Run();
     run.ammo[0] = 2;
