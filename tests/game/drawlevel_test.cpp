@@ -18,11 +18,7 @@ using V = std::vector<Number>;
 // Records every scene command with its numbers (and the text of Print3D).
 class Recorder : public LevelPainter {
 public:
-    struct Call {
-        std::string name;
-        V args;
-        std::string text;
-    };
+    struct Call { std::string name; V args; std::string text; };
     std::vector<Call> calls;
 
     Recorder() { SetLevelPainter(this); }
@@ -71,8 +67,7 @@ public:
 };
 
 // Model slots of the test: a floor of side 40 and a pad of side 4, both with their top at 0.
-constexpr Number kFloor = 0;
-constexpr Number kPad = 1;
+constexpr Number kFloor = 0, kPad = 1;
 
 class DrawLevelTest : public game_test::GameTest {
 protected:
