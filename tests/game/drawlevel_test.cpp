@@ -146,10 +146,10 @@ TEST_F(DrawLevelTest, ActorsAnimateOverTheirModelsRangeAndMissingRangesDrawFrame
     EXPECT_EQ(placed, (std::vector<V>{{1, 2, 3}, {10, 0, 0, 1}, {90, 0, 1, 0}}));
 }
 
-TEST_F(DrawLevelTest, ShadowsFallUnderActorsMovingObjectsAndItemsButNotUsedItems) {
+TEST_F(DrawLevelTest, ShadowsFallUnderActorsMovingObjectsAndItemsButNotOnWaterOrUsedItems) {
     AddObject(kFloor, -1, 0, 0, -1, 0, 0, 0, 0);
     AddObject(kPad, -1, 0, 0, 0, 5, 3, 5, 0);     // a moving platform (path 0)
-    AddObject(kPad, -1, 0, 0, -1, -5, 3, -5, 0);  // a still one casts no shadow
+    AddObject(kPad, -1, -0.5, 1, -1, -5, 3, -5, 0);   // still water: no shadow of its own, none on it
     AddActor(30, 5, 6, 5);                         // on the moving platform
     AddActor(31, 100, 6, 100);                     // above nothing: no shadow
     for (const auto& [kind, x] : {std::pair{0.0, 1.0}, {-1.0, 2.0}, {3.0, 3.0}, {1002.0, 4.0}}) AddItem(kind, x, 1, x);
@@ -165,18 +165,10 @@ TEST_F(DrawLevelTest, ShadowsFallUnderActorsMovingObjectsAndItemsButNotUsedItems
     EXPECT_EQ(p.Before("SetAlphaMode", first), V{-0.7});
     EXPECT_EQ(p.Before("SetLight", first), (V{-2, 0, 0, 0, 0, 0, 0, 0, 0})) << "no effect light on shadows";
     EXPECT_EQ(p.calls.back().args, V{0});
-}
-
-TEST_F(DrawLevelTest, WaterNeverReceivesAShadowButLetsItFallThrough) {
-    AddObject(kFloor, -1, 0, 0, -1, 0, 0, 0, 0);
-    AddObject(kPad, -1, -0.5, 1, -1, 0, 2, 0, 0);   // water at height 2
-    EXPECT_NEAR(ShadowHeight(0, 3, 0, -1), 0, 1e-5);
-    ObjProps(1, 3) = 2;   // Toxic ground is solid for shadows
-    EXPECT_NEAR(ShadowHeight(0, 3, 0, -1), 2, 1e-5);
-    EXPECT_NEAR(ShadowHeight(0, 3, 0, 1), 0, 1e-5) << "the skipped object gets no shadow of its own";
-    EXPECT_NEAR(ShadowHeight(50, 3, 0, -1), 103.5, 1e-9) << "nothing below: 100 above the ray's start";
-    ObjPos(1, 3) = 45;   // turned, the pad's corner reaches further out along x
-    EXPECT_NEAR(ShadowHeight(2.6, 3, 0, -1), 2, 1e-5);
+    EXPECT_NEAR(ShadowHeight(-5, 5, -5, -1), 0, 1e-5);
+    ObjProps(2, 3) = 2;   // toxic ground is solid for shadows
+    EXPECT_NEAR(ShadowHeight(-5, 5, -5, -1), 3, 1e-5);
+    EXPECT_NEAR(ShadowHeight(50, 3, 50, -1), 103.5, 1e-9) << "nothing below: 100 above the ray's start";
 }
 
 TEST_F(DrawLevelTest, EditModeLabelsObjectsActorsAndPathsFromGreenToRed) {
