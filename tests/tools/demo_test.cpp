@@ -23,29 +23,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DemoTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        dir_ = fs::temp_directory_path() / ("zv_demo_test_" + std::to_string(getpid()));
-        fs::remove_all(dir_);
-        const DemoResult r = WriteDemo(dir_.string());
-        ASSERT_TRUE(r.ok) << r.error;
-    }
-    static void TearDownTestSuite() { fs::remove_all(dir_); }
-    void SetUp() override {
-        old_ = fs::current_path();
-        fs::current_path(dir_);
-        LoadLevel("level.ini");
-    }
-    void TearDown() override { fs::current_path(old_); }
-    static inline fs::path dir_;
-    fs::path old_;
-};
-
-TEST_F(DemoTest, SpritesCutTheirBackgroundWithTheTransparentColour) {
+TEST(DemoTest, SpritesCutTheirBackgroundAndTheLevelHoldsEveryKindOfThingTheGameKnows) {
+    const fs::path dir = fs::temp_directory_path() / ("zv_demo_test_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    const DemoResult r = WriteDemo(dir.string());
+    ASSERT_TRUE(r.ok) << r.error;
     for (const char* f : {"media/extralife.bmp", "media/energy.bmp", "media/shield.bmp", "media/checkpoint.bmp",
                           "media/shot1.bmp", "media/shadow.bmp", "mousepointer.bmp", "hand.bmp"}) {
-        std::ifstream in(dir_ / f, std::ios::binary);
+        std::ifstream in(dir / f, std::ios::binary);
         const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         BmpTexture t;
         ASSERT_EQ(DecodeBmp(bytes.data(), bytes.size(), kSpriteColourKey, kDefaultTextureLimit, t), BmpStatus::Ok);
@@ -55,9 +40,9 @@ TEST_F(DemoTest, SpritesCutTheirBackgroundWithTheTransparentColour) {
         for (size_t i = 3; i < t.texels.size(); i += 4) opaque += t.texels[i] == 255;
         EXPECT_GT(opaque, t.imageWidth * t.imageHeight / 10) << f;
     }
-}
-
-TEST_F(DemoTest, LevelHoldsEveryKindOfThingTheGameKnows) {
+    const fs::path old = fs::current_path();
+    fs::current_path(dir);
+    LoadLevel("level.ini");
     ASSERT_GE(ActorCount(), 3);
     EXPECT_EQ(ActorProps(0, 4), 0);  // the player
     int enemies = 0, walking = 0;
@@ -91,6 +76,8 @@ TEST_F(DemoTest, LevelHoldsEveryKindOfThingTheGameKnows) {
                     moved = std::max(moved, std::abs(a[i].position[k] - frames[f].triangles[i].position[k]));
         EXPECT_GT(moved, 0.05f) << "slot " << slot;
     }
+    fs::current_path(old);
+    fs::remove_all(dir);
 }
 
 }  // namespace
