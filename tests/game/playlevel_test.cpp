@@ -149,16 +149,13 @@ TEST_F(PlayLevelTest, HudTextsTellTheRunState) {
 
     // The protection counts down in whole seconds and stops at 0, however much is left.
     run.energy = 7;
-    const struct {
-        Number left;
-        const char* shown;
-    } invul[] = {{2500, "Invul: 2.0 Energy:   7 Lives: 3"},
-                 {-3000, "Invul: 0.0 Energy:   7 Lives: 3"},
-                 {2147483648.0 + 5999, "Invul: 2147489.0 Energy:   7 Lives: 3"},
-                 {1e13 + 999, "Invul: 10000000000.0 Energy:   7 Lives: 3"}};
+    const std::pair<Number, const char*> invul[] = {{2500, "Invul: 2.0 Energy:   7 Lives: 3"},
+                                                    {-3000, "Invul: 0.0 Energy:   7 Lives: 3"},
+                                                    {2147483648.0 + 5999, "Invul: 2147489.0 Energy:   7 Lives: 3"},
+                                                    {1e13 + 999, "Invul: 10000000000.0 Energy:   7 Lives: 3"}};
     for (const auto& c : invul) {
-        run.invulnerableUntil = GetElapsedTime() + c.left;
-        EXPECT_EQ(HudLines(run)[0].Std(), c.shown) << c.left;
+        run.invulnerableUntil = GetElapsedTime() + c.first;
+        EXPECT_EQ(HudLines(run)[0].Std(), c.second) << c.first;
     }
 }
 

@@ -71,11 +71,7 @@ protected:
 // Each command's exit code and the fields of its answer that a caller reads.
 TEST_F(ToolTest, CommandsAnswerWithTheirExitCodeAndJson) {
     const json pixels = {{0, 0, 0, 0}, {230, 30, 50, 255}, {0, 0, 0, 0}, nullptr, nullptr};
-    const struct {
-        std::vector<std::string> args;
-        int code;
-        json expected;
-    } cases[] = {
+    const struct { std::vector<std::string> args; int code; json expected; } cases[] = {
         {{"check", "@demo/level.ini"}, 0, {{"problems", json::array()}}},
         {{"check", "@demo/empty.ini"}, 1,
          {{"problems",
