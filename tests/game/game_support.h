@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <initializer_list>
-#include <vector>
 
 #include <gtest/gtest.h>
 

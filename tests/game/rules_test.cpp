@@ -141,9 +141,7 @@ TEST_F(RulesTest, ShotsDeleteTheEnemiesTheyReachWhileTheListShrinks) {
     UpdateShots(shots);
     // The first shot deleted enemy 1 (the last one moved into its row); the second shot
     // was moved into row 0 and waits for the next pass.
-    EXPECT_EQ(ActorCount(), 3);
-    EXPECT_EQ(ActorPos(near, 0), 5);
-    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_EQ((P3{ActorCount(), ActorPos(near, 0), Number(shots.size())}), (P3{3, 5, 1}));
     UpdateShots(shots);
     EXPECT_EQ((P3{ActorCount(), ActorState.Extent(0), ActorPos(1, 2)}), (P3{2, 2, 30}));
     EXPECT_TRUE(shots.empty());
@@ -161,10 +159,9 @@ TEST_F(RulesTest, FiringNeedsSpaceAndAmmunitionForKindZero) {
     AddWeapon(1, 0.5, 0.5);
     GameRun run = Run();
     run.ammo[0] = 2;
-    for (size_t shots : {1, 2, 2}) {
-        FireWeapon(run);
-        EXPECT_EQ(run.shots.size(), shots) << "one shot per frame while there is ammunition";
-    }
+    std::vector<size_t> shots;   // one shot per frame while there is ammunition
+    for (int frame = 0; frame < 3; ++frame) FireWeapon(run), shots.push_back(run.shots.size());
+    EXPECT_EQ(shots, (std::vector<size_t>{1, 2, 2}));
     EXPECT_EQ(run.ammo[0], 0);
 }
 

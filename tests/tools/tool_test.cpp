@@ -88,7 +88,6 @@ TEST_F(ToolTest, CommandsAnswerWithTheirExitCodeAndJson) {
         {{"model-convert", "@demo/media/ground.kmo", "@ground.kmo"}, 0,
          {{"ok", true}, {"form", "binary"}, {"from", "text"}}},
         {{"model-convert", "@none.kmo", "@o.kmo"}, 1, {{"ok", false}}},
-        {{"model-convert", "@demo/media/ground.kmo", "@no/dir/o.kmo"}, 1, {{"ok", false}}},
         // The heart sprite from the top left: transparent corner, red body, and off the 32 x 32 picture.
         {{"image-info", "@demo/media/extralife.bmp", "0", "0", "10", "12", "31", "0", "32", "0", "0", "32"}, 0,
          {{"ok", true}, {"textures", true}, {"image", {32, 32}}, {"texture", {32, 32}}, {"pixels", pixels}}},
