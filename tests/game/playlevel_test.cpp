@@ -133,8 +133,7 @@ TEST_F(PlayLevelTest, RightAltStepsTheDistancePresetEveryFrame) {
 TEST_F(PlayLevelTest, HudTextsTellTheRunState) {
     AddActor(0, 0, 0);
     GameRun run = Run();
-    run.damping = 0.2;
-    run.onGround = 1;
+    run.damping = 0.2, run.onGround = 1;
     run.cameraGoal = {12.5, 25, 30, 0};
     run.camera = {3, -4.4, 9};
     std::vector<std::string> lines;
