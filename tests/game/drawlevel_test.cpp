@@ -66,8 +66,7 @@ public:
     }
 };
 
-// Model slots of the test: a floor of side 40 and a pad of side 4, both with their top at 0.
-constexpr Number kFloor = 0, kPad = 1;
+constexpr Number kFloor = 0, kPad = 1;   // model slots: a floor of side 40, a pad of side 4, tops at 0
 
 class DrawLevelTest : public game_test::GameTest {
 protected:
@@ -81,7 +80,6 @@ protected:
         const int a = game_test::AddActor(x, y, z);
         ActorProps(a, 0) = model, ActorProps(a, 6) = blink;
     }
-    static void AddItem(Number kind, Number x, Number y, Number z) { game_test::AddItem(x, y, z, kind, 0); }
 
     CatchProgramEnd guard;   // an array error fails the test instead of ending the program
 };
@@ -152,7 +150,8 @@ TEST_F(DrawLevelTest, ShadowsFallUnderActorsMovingObjectsAndItemsButNotOnWaterOr
     AddObject(kPad, -1, -0.5, 1, -1, -5, 3, -5, 0);   // still water: no shadow of its own, none on it
     AddActor(30, 5, 6, 5);                         // on the moving platform
     AddActor(31, 100, 6, 100);                     // above nothing: no shadow
-    for (const auto& [kind, x] : {std::pair{0.0, 1.0}, {-1.0, 2.0}, {3.0, 3.0}, {1002.0, 4.0}}) AddItem(kind, x, 1, x);
+    for (const auto& [kind, x] : {std::pair{0.0, 1.0}, {-1.0, 2.0}, {3.0, 3.0}, {1002.0, 4.0}})
+        game_test::AddItem(x, 1, x, kind, 0);
     Recorder p;
     DrawLevel(0);
     EXPECT_EQ(p.Drawn("DrawObject", true), (std::vector<V>{{5, 3, 5}, {5, 0, 5}, {1, 0, 1}, {3, 0, 3}, {4, 0, 4}}));

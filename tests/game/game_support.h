@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <initializer_list>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,16 @@ inline int AddWeapon(double gravity, double speed, double angle) {
     WeaponTable.Redim(w + 1, kWeaponColumns);
     WeaponTable(w, 0) = gravity, WeaponTable(w, 1) = speed, WeaponTable(w, 2) = angle;
     return w;
+}
+
+// One path per entry, each a list of x, y, z triples.
+inline void MakePaths(const std::vector<std::vector<Number>>& paths) {
+    PathLen.Dim(Number(paths.size()));
+    PathPoints.Dim(Number(paths.size()), kMinPathCapacity, 3);
+    for (size_t p = 0; p < paths.size(); ++p) {
+        PathLen(Number(p)) = Number(paths[p].size() / 3);
+        for (size_t k = 0; k < paths[p].size(); ++k) PathPoints(Number(p), Number(k / 3), Number(k % 3)) = paths[p][k];
+    }
 }
 
 using P3 = std::array<Number, 3>;

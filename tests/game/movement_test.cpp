@@ -33,7 +33,6 @@ TEST_F(MovementTest, ControlsAndTimeStep) {
     EXPECT_EQ(GameInput(4), 1);
     // Whole milliseconds, at most 120.
     EXPECT_EQ((P3{FrameFactorFor(35.9), FrameFactorFor(200), 0}), (P3{35.0 / 700, 120.0 / 700, 0}));
-    Hold({});
 }
 
 // Two frames from rest at a time step of 0.05, on land and in water: one key walks at 20 (a
@@ -68,7 +67,6 @@ TEST_F(MovementTest, WalkingSwimmingAndFallingSpeeds) {
     GameRun run = Run(0.05);
     Step(run);
     EXPECT_EQ((P3{run.inWater, ActorProps(0, 2), VY()}), (P3{1, 3, 9.8}));
-    Hold({});
 }
 
 TEST_F(MovementTest, OnTheGroundTheBodySettlesAndAWallStopsBothAxes) {
@@ -156,9 +154,7 @@ TEST_F(MovementTest, JumpReachesFourteenReleasingItFallsThreeTimesAsFastAndFalli
 TEST_F(MovementTest, AMovingPlatformCarriesThePlayerByItsWholeStep) {
     // A lift going up and down between y 0 and 8, with its top at y = 0.3 at the start.
     SetBoxModel(kPlatformSlot, -2, -0.3, -2, 2, 0.3, 2);
-    PathLen.Dim(1), PathPoints.Dim(1, kMinPathCapacity, 3);
-    PathLen(0) = 2, PathPoints(0, 0, 0) = PathPoints(0, 1, 0) = 3, PathPoints(0, 0, 2) = PathPoints(0, 1, 2) = 4;
-    PathPoints(0, 1, 1) = 8;
+    MakePaths({{3, 0, 4, 3, 8, 4}});
     AddObject(kPlatformSlot, -1, 0, 0, 0, 3, 0, 4, 0);
     AddActor(3.5, 0.3, 4.5);
     GameRun run = Run(0.05);

@@ -14,16 +14,6 @@ namespace {
 
 using V = std::vector<Number>;
 
-// One path per entry, each a list of x, y, z triples.
-void MakePaths(const std::vector<V>& paths) {
-    PathLen.Dim(Number(paths.size()));
-    PathPoints.Dim(Number(paths.size()), kMinPathCapacity, 3);
-    for (size_t p = 0; p < paths.size(); ++p) {
-        PathLen(Number(p)) = Number(paths[p].size() / 3);
-        for (size_t k = 0; k < paths[p].size(); ++k) PathPoints(Number(p), Number(k / 3), Number(k % 3)) = paths[p][k];
-    }
-}
-
 V Row3(const DimArray<Number>& a, Number r) { return {a(r, 0), a(r, 1), a(r, 2)}; }
 
 V At(Number p, Number t) {
@@ -44,7 +34,7 @@ protected:
 
 TEST_F(PathTest, TriangleOfPerimeter24IsRunOnceEveryThreeSecondsAndOddTimesStayOnIt) {
     // The second path repeats its points: 8 long, each repeat a segment of length 0.
-    MakePaths({kTriangle, {0, 0, 0, 0, 0, 0, 4, 0, 0, 4, 0, 0}});
+    game_test::MakePaths({kTriangle, {0, 0, 0, 0, 0, 0, 4, 0, 0, 4, 0, 0}});
     EXPECT_EQ((V{PathLength(0), PathLength(1)}), (V{24, 8}));
     // Times and places: on the closing side at 2.5, ten laps later at 30.75, the end of a lap
     // at 3 - 1e-9, and times before the start or not finite at the first point.
@@ -63,7 +53,7 @@ TEST_F(PathTest, TriangleOfPerimeter24IsRunOnceEveryThreeSecondsAndOddTimesStayO
 
 TEST_F(PathTest, FollowersOfNoPathOrOfOneWithoutTwoDistinctPointsStayPut) {
     // Paths: one point, one point repeated, no points, the triangle.
-    MakePaths({{5, 1, -2}, {3, 3, 3, 3, 3, 3, 3, 3, 3}, {}, kTriangle});
+    game_test::MakePaths({{5, 1, -2}, {3, 3, 3, 3, 3, 3, 3, 3, 3}, {}, kTriangle});
     EXPECT_EQ((V{PathLength(0), PathLength(1), PathLength(2)}), (V{0, 0, 0}));
     EXPECT_EQ(At(0, 17.3), (V{5, 1, -2}));
     EXPECT_EQ(At(1, 17.3), (V{3, 3, 3}));
@@ -80,7 +70,7 @@ TEST_F(PathTest, FollowersOfNoPathOrOfOneWithoutTwoDistinctPointsStayPut) {
 }
 
 TEST_F(PathTest, ActorsWalkAlongTheirPathFacingTheStepButThePlayerNever) {
-    MakePaths({kTriangle});
+    game_test::MakePaths({kTriangle});
     for (int a = 0; a < 2; ++a) game_test::AddActor(1, 2, 3, 0, 0);
     ActorPos(1, 0) = 6, ActorPos(1, 1) = 0, ActorPos(1, 2) = 0;
     animPhase = 0.4;
