@@ -20,7 +20,6 @@ class Recorder : public LevelPainter {
 public:
     struct Call { std::string name; V args; std::string text; };
     std::vector<Call> calls;
-
     Recorder() { SetLevelPainter(this); }
     ~Recorder() override { SetLevelPainter(nullptr); }
     void Add(const char* name, V args, std::string text = "") { calls.push_back({name, std::move(args), text}); }
@@ -115,7 +114,6 @@ TEST_F(DrawLevelTest, BlinkingActorsComeAfterTheOthersPulsingOncePerSecond) {
     const auto draws = p.Find("DrawAnimation");
     EXPECT_EQ(p.Before("SetAlphaMode", draws[2]), V{BlinkAlpha(GetElapsedTime())});
     EXPECT_EQ(p.Before("SetAlphaMode", draws[1]), V{0}) << "opaque actors are not blended";
-
     // Whole milliseconds, once per second.
     for (const auto& [ms, a] : {std::pair{0.0, -0.5}, {250.0, -0.75}, {750.0, -0.25}, {1250.9, -0.75}})
         EXPECT_NEAR(BlinkAlpha(ms), a, 1e-9) << ms;
@@ -194,7 +192,6 @@ TEST_F(DrawLevelTest, EditModeLabelsObjectsActorsAndPathsFromGreenToRed) {
     EXPECT_EQ(p.calls[lines[2]].args, (V{0, 0, 4, 0, 0, 0, 255, 5}));
     EXPECT_EQ(p.calls[lines[2] + 2].args, (V{0, 0, 2}));
     EXPECT_EQ(p.calls[lines[3]].args[6], 255 * 256) << "a single point has one fixed colour";
-
     Recorder game;
     DrawLevel(0);
     EXPECT_TRUE(game.Find("Print3D").empty() && game.Find("DrawLine3D").empty()) << "no markers in the game";

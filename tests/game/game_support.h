@@ -86,7 +86,6 @@ P3 Round3(const A& a) {
     return r;
 }
 
-// Model slots the tests use.
 constexpr int kGroundSlot = 1, kWallSlot = 2, kStepSlot = 3, kPlatformSlot = 4, kWaterSlot = 5, kToxicSlot = 6;
 
 class GameTest : public HeadlessTest {

@@ -107,13 +107,11 @@ TEST_F(MovementTest, StepsUpOnlyAfterTheFirstFall) {
     VX() = 5;
     Step(run);
     EXPECT_EQ((P3{X(), VX(), 0}), (P3{0, 0, 0})) << "never fallen: the step blocks";
-
     Y() = 1;   // drop from a little height until landed
     for (int i = 0; i < 20 && run.lastFall == 0; ++i) Step(run);
     for (int i = 0; i < 10; ++i) Step(run);
     ASSERT_TRUE(run.lastFall != 0 && run.onGround == 1);
     EXPECT_LT(Y(), 0.2) << "held up by the ground probe";
-
     VX() = 5;
     Step(run);
     EXPECT_GT(X(), 0);
@@ -138,7 +136,6 @@ TEST_F(MovementTest, JumpReachesFourteenReleasingItFallsThreeTimesAsFastAndFalli
     Hold({});
     Step(run);
     EXPECT_NEAR(VY(), 14 - 4 * 0.4905, 1e-12);
-
     Y() = 100, VY() = -40;
     run.frameFactor = 0.1;
     Step(run);

@@ -82,12 +82,10 @@ TEST_F(PlayLevelTest, TheCameraMovesAFifthOfTheWayAtTwentyFramesPerSecondAndSwin
     UpdateGameCamera(run);
     // The open view: the goal direction at 0.9 of the goal distance.
     EXPECT_EQ(Round3(run.camera), (P3{6, 4, 1.8}));
-
     // A frame shorter than 35 ms jumps to the candidate at once.
     run.frameFactor = 34.0 / 700;
     UpdateGameCamera(run);
     EXPECT_EQ(Round3(run.camera), (P3{30, 20, 9}));
-
     // Left Shift swings the camera behind the player the short way round.
     ActorPos(0, 3) = 90;
     run = Run(50.0 / 700);
@@ -140,7 +138,6 @@ TEST_F(PlayLevelTest, HudTextsTellTheRunState) {
     for (const StrValue& line : HudLines(run)) lines.push_back(line.Std());
     EXPECT_EQ(lines, (std::vector<std::string>{"Invul: 4.0 Energy: 100 Lives: 3", "c_fix:0.20 OG:1",
                                                "c0:12.5 c1: 25 c2:30", "c0:3.0 c1: -4 c2:9"}));
-
     // The protection counts down in whole seconds and stops at 0, however much is left.
     run.energy = 7;
     const std::pair<Number, const char*> invul[] = {{2500, "Invul: 2.0 Energy:   7 Lives: 3"},
@@ -162,7 +159,6 @@ TEST_F(PlayLevelTest, EAfterATestRunFromTheEditorGivesBackTheLevelAsSaved) {
     const auto oldDir = std::filesystem::current_path();
     std::filesystem::current_path(dir);
     platform().SetPollLimit(20000);
-    GuiDriver::ResetToolkit();
     GuiDriver gui(platform());
     int frames = 0;
     std::vector<Number> seen;

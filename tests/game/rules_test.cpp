@@ -67,20 +67,17 @@ TEST_F(RulesTest, ItemsTakeEffectAndAreUsedUp) {
     EXPECT_EQ(run.lives, 10);
     EXPECT_EQ(take(0, 7, 1.51), 0) << "too far to touch";
     EXPECT_EQ(run.lives, 10);
-
     // A shield of 2000 protects for 2 s from now, replacing a longer protection.
     platform().AdvanceClock(500);
     run.invulnerableUntil = GetElapsedTime() + 9000;
     take(2, 2000);
     EXPECT_EQ(run.invulnerableUntil, GetElapsedTime() + 2000);
-
     // Ammunition adds up for kind 0; for a kind the level lacks it is used up for nothing.
     take(1000, 20);
     take(1000, 5);
     EXPECT_EQ(take(1005, 20), -1);
     EXPECT_EQ(take(77, 20), -1) << "an unknown kind is used up too";
     EXPECT_EQ(run.ammo, (std::vector<Number>{25}));
-
     // A reusable checkpoint stays and moves the respawn point every frame it is touched; a
     // one-off one goes. The first touched item wins, used or not.
     const int keep = AddItem(0.5, 0.5, 0.5, 3, 1);
@@ -97,8 +94,8 @@ TEST_F(RulesTest, ItemsTakeEffectAndAreUsedUp) {
     EXPECT_EQ(TouchedSpecial(0), keep);
 }
 
-// Weapons (gravity, speed, angle factors) and where a shot fired facing +x from (2, 10, 3)
-// is one second later: speed 30 × factor + 1 per second, elevation 89 × factor, drop g·t².
+// Weapons (gravity, speed, angle factors) and a shot fired facing +x from (2, 10, 3) one second
+// later: speed 30 × factor + 1 per second, elevation 89 × factor, drop g·t².
 TEST_F(RulesTest, ShotsFlyByTheirWeaponsFactorsForFourSeconds) {
     AddActor(2, 10, 3);
     ActorPos(0, 3) = 90;
@@ -145,7 +142,6 @@ TEST_F(RulesTest, ShotsDeleteTheEnemiesTheyReachWhileTheListShrinks) {
     UpdateShots(shots);
     EXPECT_EQ((P3{ActorCount(), ActorState.Extent(0), ActorPos(1, 2)}), (P3{2, 2, 30}));
     EXPECT_TRUE(shots.empty());
-
     // The player is no target even when the level marks it an enemy.
     ActorProps(0, 4) = 1;
     FireShot(0, 0, shots);
