@@ -1,5 +1,4 @@
-// Test helpers for the game: small levels built in the test, box models put straight
-// into model slots, and a fixture on the headless runtime with an empty level.
+// Game test helpers: small levels built in the test and a fixture with an empty level.
 #pragma once
 
 #include <array>
@@ -67,18 +66,14 @@ inline int AddWeapon(double gravity, double speed, double angle) {
     return w;
 }
 
-// A closed path through the points.
-inline int AddPath(std::initializer_list<std::vector<double>> points) {
-    const int p = static_cast<int>(PathCount());
-    PathLen.Redim(p + 1);
-    PathPoints.Redim(p + 1, PathCapacity(), 3);
-    PathLen(p) = static_cast<Number>(points.size());
-    int i = 0;
-    for (const auto& pt : points) {
-        for (int k = 0; k < 3; ++k) PathPoints(p, i, k) = pt[size_t(k)];
-        ++i;
+// One path per entry, each a list of x, y, z triples.
+inline void MakePaths(const std::vector<std::vector<Number>>& paths) {
+    PathLen.Dim(Number(paths.size()));
+    PathPoints.Dim(Number(paths.size()), kMinPathCapacity, 3);
+    for (size_t p = 0; p < paths.size(); ++p) {
+        PathLen(Number(p)) = Number(paths[p].size() / 3);
+        for (size_t k = 0; k < paths[p].size(); ++k) PathPoints(Number(p), Number(k / 3), Number(k % 3)) = paths[p][k];
     }
-    return p;
 }
 
 using P3 = std::array<Number, 3>;
@@ -91,7 +86,6 @@ P3 Round3(const A& a) {
     return r;
 }
 
-// Model slots the tests use.
 constexpr int kGroundSlot = 1, kWallSlot = 2, kStepSlot = 3, kPlatformSlot = 4, kWaterSlot = 5, kToxicSlot = 6;
 
 class GameTest : public HeadlessTest {
@@ -107,9 +101,7 @@ protected:
         ResetLevelArrays();
         HeadlessTest::TearDown();
     }
-    // The ground slab at the origin.
     void AddGround() { AddObject(kGroundSlot, -1, 0, 0, -1, 0, 0, 0, 0); }
-    // A fresh run with the given time step.
     GameRun Run(Number frameFactor = 0.05) {
         GameRun run = StartGameRun();
         run.frameFactor = frameFactor;

@@ -14,21 +14,6 @@ namespace {
 
 using V = std::vector<Number>;
 
-// One path per entry, each a list of x, y, z triples.
-void MakePaths(const std::vector<V>& paths) {
-    PathLen.Dim(Number(paths.size()));
-    PathPoints.Dim(Number(paths.size()), kMinPathCapacity, 3);
-    for (size_t p = 0; p < paths.size(); ++p) {
-        PathLen(Number(p)) = Number(paths[p].size() / 3);
-        for (size_t k = 0; k < paths[p].size(); ++k) PathPoints(Number(p), Number(k / 3), Number(k % 3)) = paths[p][k];
-    }
-}
-
-// Actors with the given paths, all standing at (1, 2, 3).
-void MakeActors(const V& paths) {
-    for (Number path : paths) game_test::AddActor(1, 2, 3, 0, path);
-}
-
 V Row3(const DimArray<Number>& a, Number r) { return {a(r, 0), a(r, 1), a(r, 2)}; }
 
 V At(Number p, Number t) {
@@ -44,13 +29,12 @@ const V kTriangle = {0, 0, 0, 6, 0, 0, 6, 0, 8};
 class PathTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetLevelArrays(); }
-    // Any array error becomes a test failure instead of ending the test program.
-    CatchProgramEnd guard;
+    CatchProgramEnd guard;   // an array error fails the test instead of ending the program
 };
 
 TEST_F(PathTest, TriangleOfPerimeter24IsRunOnceEveryThreeSecondsAndOddTimesStayOnIt) {
     // The second path repeats its points: 8 long, each repeat a segment of length 0.
-    MakePaths({kTriangle, {0, 0, 0, 0, 0, 0, 4, 0, 0, 4, 0, 0}});
+    game_test::MakePaths({kTriangle, {0, 0, 0, 0, 0, 0, 4, 0, 0, 4, 0, 0}});
     EXPECT_EQ((V{PathLength(0), PathLength(1)}), (V{24, 8}));
     // Times and places: on the closing side at 2.5, ten laps later at 30.75, the end of a lap
     // at 3 - 1e-9, and times before the start or not finite at the first point.
@@ -67,48 +51,27 @@ TEST_F(PathTest, TriangleOfPerimeter24IsRunOnceEveryThreeSecondsAndOddTimesStayO
     EXPECT_EQ(PathPointCount(1), 0);
 }
 
-TEST_F(PathTest, TwoObjectsOnOnePathStandTogetherAndRecordTheirStep) {
-    MakePaths({kTriangle});
-    AddObject(0, -1, 0, 0, 0, 10, 10, 10, 45);
-    AddObject(0, -1, 0, 0, 0, -4, 0, 7, 90);
-    MoveObjectsOnPaths(1.375);
-    EXPECT_EQ(Row3(ObjPos, 0), (V{6, 0, 5}));
-    EXPECT_EQ(Row3(ObjPos, 1), (V{6, 0, 5}));
-    EXPECT_EQ(Row3(ObjState, 0), (V{-4, -10, -5}));
-    EXPECT_EQ(Row3(ObjState, 1), (V{10, 0, -2}));
-    EXPECT_EQ(ObjPos(0, 3), 45) << "the angle is the object's own";
-    MoveObjectsOnPaths(1.375);
-    EXPECT_EQ(Row3(ObjState, 0), (V{0, 0, 0})) << "the same time again is no step";
-}
-
 TEST_F(PathTest, FollowersOfNoPathOrOfOneWithoutTwoDistinctPointsStayPut) {
     // Paths: one point, one point repeated, no points, the triangle.
-    MakePaths({{5, 1, -2}, {3, 3, 3, 3, 3, 3, 3, 3, 3}, {}, kTriangle});
+    game_test::MakePaths({{5, 1, -2}, {3, 3, 3, 3, 3, 3, 3, 3, 3}, {}, kTriangle});
     EXPECT_EQ((V{PathLength(0), PathLength(1), PathLength(2)}), (V{0, 0, 0}));
-    for (Number t : {0.0, 17.3}) {
-        EXPECT_EQ(At(0, t), (V{5, 1, -2}));
-        EXPECT_EQ(At(1, t), (V{3, 3, 3}));
-    }
+    EXPECT_EQ(At(0, 17.3), (V{5, 1, -2}));
+    EXPECT_EQ(At(1, 17.3), (V{3, 3, 3}));
     Number x = 11, y = 12, z = 13;
     EXPECT_EQ(PathPosition(2, 1, x, y, z), 0) << "a path of no points places nothing";
-    EXPECT_EQ(x, 11);
-    // Objects of path -1, 4 (gone), 0 (one point) and 2 (no points).
+    // Followers of path -1, 4 (gone), 0 (one point) and 2 (no points).
     for (Number path : {-1, 4, 0, 2}) AddObject(0, -1, 0, 0, path, 1, 2, 3, 0);
-    ObjState(0, 0) = 7;
-    MakeActors({-1, 4, -1});
+    for (Number path : {-1, 4}) game_test::AddActor(1, 2, 3, 0, path);
     MoveObjectsOnPaths(1);
     MoveActorsOnPaths(1);
-    EXPECT_EQ(Row3(ObjState, 0), (V{7, 0, 0})) << "no path, no step recorded";
     for (int o : {0, 1, 3}) EXPECT_EQ(Row3(ObjPos, o), (V{1, 2, 3})) << o;
     EXPECT_EQ(Row3(ObjPos, 2), (V{5, 1, -2}));
-    EXPECT_EQ(ObjProps(1, 4), 4) << "the path number is kept";
-    EXPECT_EQ(Row3(ActorPos, 1), (V{1, 2, 3}));
-    EXPECT_EQ(ActorProps(1, 2), 0) << "no walk animation without a path";
+    EXPECT_EQ((V{ObjProps(1, 4), ActorPos(1, 0), ActorProps(1, 2)}), (V{4, 1, 0})) << "kept; no walk without a path";
 }
 
 TEST_F(PathTest, ActorsWalkAlongTheirPathFacingTheStepButThePlayerNever) {
-    MakePaths({kTriangle});
-    MakeActors({0, 0});
+    game_test::MakePaths({kTriangle});
+    for (int a = 0; a < 2; ++a) game_test::AddActor(1, 2, 3, 0, 0);
     ActorPos(1, 0) = 6, ActorPos(1, 1) = 0, ActorPos(1, 2) = 0;
     animPhase = 0.4;
     MoveActorsOnPaths(1);   // from the corner (6, 0, 0) to (6, 0, 2): along +z
