@@ -94,17 +94,6 @@ TEST_F(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
     EXPECT_EQ(ModelAnims.Extent(0) * 10 + ModelAnims.Extent(1), 15);
 }
 
-TEST_F(LevelTest, PathCapacityNeverGoesBelowEightAndKeepsPoints) {
-    SetPathCapacity(3);
-    EXPECT_EQ(PathCapacity(), 8);
-    PathLen.Dim(2);
-    PathPoints.Dim(2, 8, 3);
-    PathPoints(1, 7, 2) = 5;
-    SetPathCapacity(12);
-    EXPECT_EQ(PathPoints.Extent(1), 12);
-    EXPECT_EQ(PathPoints(1, 7, 2), 5);
-}
-
 TEST_F(LevelTest, EditedLevelRoundTripsThroughTheFile) {
     AddObjects({{0, 0}, {1, 1}, {2, -1}});
     DeleteModel(0);
