@@ -1,4 +1,5 @@
 // Text fields, lists, the file widget, TextBlock and the item edits.
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -33,42 +34,28 @@ protected:
     std::string Text() { return GetProp("tx_nameTEXT").Std(); }
 };
 
-TEST_F(TextFieldTest, ClickGivesFocusAndTypingInsertsAtTheCaret) {
-    gui().Click("tx_name").Type("ab").Run();
-    EXPECT_EQ(GetProp("FOCUS").Std(), "tx_name");
-    EXPECT_EQ(Text(), "ab");
-    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 2);
-    SetPropNum("tx_nameSELSTART", 1);
-    SetPropNum("tx_nameSELEND", 1);
-    gui().Type("X").Run();
-    EXPECT_EQ(Text(), "aXb");
-    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 2);
-}
-
-TEST_F(TextFieldTest, BackspaceAndDeleteEditAroundTheCaretAndStopAtTheEnds) {
-    Focus("abc", 0, 0);
-    gui().Key(kBack).Run();
-    EXPECT_EQ(Text(), "abc") << "backspace at 0 changes nothing";
-    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 0);
-    gui().Key(211).Run();
-    EXPECT_EQ(Text(), "bc");
-    Focus("abc", 3, 3);
-    gui().Key(kBack).Run();
-    EXPECT_EQ(Text(), "ab");
-    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 2);
-    gui().Key(211).Run();
-    EXPECT_EQ(Text(), "ab") << "delete at the end changes nothing";
-}
-
-TEST_F(TextFieldTest, TypingReplacesTheSelectionAndPutsTheCaretAfterIt) {
-    Focus("abcdefg", 2, 5);
-    gui().Type("x").Run();
-    EXPECT_EQ(Text(), "abxfg");
-    EXPECT_EQ(GetPropNum("tx_nameSELSTART"), 3);
-    EXPECT_EQ(GetPropNum("tx_nameSELEND"), 3);
-    Focus("abcdefg", 5, 2);
-    gui().Key(kBack).Run();
-    EXPECT_EQ(Text(), "abfg") << "backspace only removes the selection";
+TEST_F(TextFieldTest, EditingKeysWorkAroundTheCaretAndReplaceTheSelection) {
+    // '\b' is backspace, '\x7f' delete, anything else is typed.
+    const struct {
+        const char* text;
+        int selStart, selEnd;
+        const char* keys;
+        const char* after;
+        int caret;
+    } cases[] = {{"abc", 0, 0, "\b\x7f", "bc", 0},     {"abc", 3, 3, "\b\x7f", "ab", 2},
+                 {"ab", 1, 1, "X", "aXb", 2},             {"abcdefg", 2, 5, "x", "abxfg", 3},
+                 {"abcdefg", 5, 2, "\b", "abfg", 2}};
+    for (const auto& c : cases) {
+        Focus(c.text, c.selStart, c.selEnd);
+        for (const char* k = c.keys; *k; ++k) {
+            if (*k == '\b') gui().Key(kBack);
+            else if (*k == '\x7f') gui().Key(211);
+            else gui().Type(std::string(1, *k));
+        }
+        gui().Run();
+        EXPECT_EQ(Text(), c.after) << c.text << " " << c.keys;
+        EXPECT_EQ(GetPropNum("tx_nameSELSTART") * 100 + GetPropNum("tx_nameSELEND"), c.caret * 101) << c.after;
+    }
 }
 
 TEST_F(TextFieldTest, ShiftWithArrowsMovesOnlyTheSelectionEnd) {
@@ -82,10 +69,11 @@ TEST_F(TextFieldTest, ShiftWithArrowsMovesOnlyTheSelectionEnd) {
     EXPECT_EQ(Text(), "Zcdef");
 }
 
-TEST_F(TextFieldTest, OnlyTheFocusedFieldTakesKeysEvenWithThePointerOverAnother) {
-    Focus("abc", 3, 3);
+TEST_F(TextFieldTest, ClickGivesFocusAndOnlyTheFocusedFieldTakesKeys) {
+    gui().Click("tx_name").Type("ab").Run();
+    EXPECT_EQ(GetProp("FOCUS").Std(), "tx_name");
     gui().MoveTo("tx_other").Type("z").Key(kBack).Key(kBack).Run();
-    EXPECT_EQ(Text(), "ab");
+    EXPECT_EQ(Text(), "a");
     EXPECT_EQ(GetProp("tx_otherTEXT").Std(), "other");
 }
 
