@@ -7,9 +7,8 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <functional>
-
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,21 +50,15 @@ inline std::string Crlf(const std::string& lines) {
 }
 
 // Writes of more than a few bytes fail while it lives (even for root), as on a full disk.
-class FileSizeLimit {
-public:
+struct FileSizeLimit {
+    rlimit old{};
     FileSizeLimit() {
-        getrlimit(RLIMIT_FSIZE, &old_);
+        getrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = old_;
-        small.rlim_cur = 16;
+        const rlimit small{16, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &small);
     }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
 };
 
 // A platform step that waits, poll after poll, until `ready` holds, then runs `then`.

@@ -1,7 +1,7 @@
 // The editor's main panel and loop, end to end on the demo level: what the designer sees
 // and what the saved "level.ini" then says.
+#include <array>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -209,34 +209,21 @@ TEST_F(EditorTest, NameWithABarIsOneLineAndIsRefusedFromNew) {
 TEST_F(EditorTest, IdleEditorRedrawsOnlyForTheBlink) {
     // Frames drawn in ten quiet seconds: with nothing selected, then with object 0
     // selected (which blinks every half second).
-    struct Watch {
-        Number t0 = -1, f0 = 0;
-        Number frames[2] = {-1, -1};
-        int phase = 0;
-    };
-    auto w = std::make_shared<Watch>();
-    auto step = std::make_shared<std::function<void(HeadlessPlatform&)>>();
-    *step = [w, step](HeadlessPlatform& p) {
-        if (w->t0 < 0 || GetTimeMs() - w->t0 < 10000) {
-            if (w->t0 < 0) w->t0 = GetTimeMs(), w->f0 = DialogFrameCount();
-            p.Then(*step);
-            return;
-        }
-        w->frames[w->phase++] = DialogFrameCount() - w->f0;
-        w->t0 = -1;
-        if (w->phase == 1) {
+    auto frames = std::make_shared<std::array<Number, 3>>();
+    auto t0 = std::make_shared<Number>();
+    const auto quiet = [t0] { return GetTimeMs() - *t0 >= 10000; };
+    gui().Idle(2).Do([=](HeadlessPlatform& p) {
+        *t0 = GetTimeMs(), (*frames)[0] = DialogFrameCount();
+        WhenReady(p, quiet, [=](HeadlessPlatform& q) {
+            *t0 = GetTimeMs(), (*frames)[1] = DialogFrameCount();
             SetProp("ls_objSELECT", "0");
-            p.Then(*step);
-        } else {
-            p.RequestClose();
-        }
-    };
-    gui().Idle(2).Do([step](HeadlessPlatform& p) { p.Then(*step); });
+            WhenReady(q, quiet, [=](HeadlessPlatform& r) { (*frames)[2] = DialogFrameCount(), r.RequestClose(); });
+        });
+    });
     EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }));
-    EXPECT_LE(w->frames[0], 6) << "one picture every two seconds at most";
-    EXPECT_GE(w->frames[1], 19) << "two pictures a second for the blink";
-    EXPECT_LE(w->frames[1], 26);
-    *step = nullptr;
+    EXPECT_LE((*frames)[1] - (*frames)[0], 6) << "one picture every two seconds at most";
+    EXPECT_GE((*frames)[2] - (*frames)[1], 19) << "two pictures a second for the blink";
+    EXPECT_LE((*frames)[2] - (*frames)[1], 26);
 }
 
 }  // namespace

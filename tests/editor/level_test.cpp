@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "editor/level.h"
-#include "editor/levelfile.h"
 #include "runtime/files/files.h"
 #include "runtime/files/ini.h"
 #include "tests/editor/level_media.h"
@@ -92,21 +91,6 @@ TEST_F(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
     DeleteModel(0);   // the only model: every object goes, one zero animation row stays
     EXPECT_EQ(ObjectCount() + ObjState.Extent(0) + ModelCount(), 0);
     EXPECT_EQ(ModelAnims.Extent(0) * 10 + ModelAnims.Extent(1), 15);
-}
-
-TEST_F(LevelTest, EditedLevelRoundTripsThroughTheFile) {
-    AddObjects({{0, 0}, {1, 1}, {2, -1}});
-    DeleteModel(0);
-    const StrValue file = StrValue(dir / "level.ini");
-    ASSERT_EQ(SaveLevel(file), 2 + 8 + 7 + 2 + 2 + 2);
-    ResetLevelArrays();
-    LoadLevel(file);
-    ASSERT_EQ(ModelCount(), 2);
-    EXPECT_EQ(ModelFiles(0), "m2.kmo");
-    EXPECT_EQ(SlotTriangles(0), 3);
-    EXPECT_EQ(SpriteWidth(1), 3);
-    EXPECT_EQ(ModelAnims(0, 1, 1), 21);
-    EXPECT_EQ(Objects(), (Rows{{2, 0, -1}, {1, 1, 1}}));
 }
 
 }  // namespace
