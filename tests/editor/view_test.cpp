@@ -133,20 +133,6 @@ protected:
     }
 };
 
-TEST_F(DrawLevelViewTest, PathObjectsStandAtThePreviewTime) {
-    PathLen.Dim(1);
-    PathPoints.Dim(1, 8, 3);
-    PathLen(0) = 2;
-    PathPoints(0, 1, 0) = 4;   // a there-and-back of length 8
-    AddObject(0, -1, 0, 0, 0, 0, 0, 0, 0);
-    PreviewTime = 0.25;
-    DrawLevelView(kViewPerspective);
-    EXPECT_DOUBLE_EQ(ObjPos(0, 0), 2);
-    PreviewTime = 0.5;
-    DrawLevelView(kViewTop);
-    EXPECT_DOUBLE_EQ(ObjPos(0, 0), 4);
-}
-
 TEST_F(DrawLevelViewTest, MarkerModelBlinksWithTheRedDotAndTheCameraMarkerIsOnlyTheDot) {
     DimArray<Number> p;
     p.Dim(4);

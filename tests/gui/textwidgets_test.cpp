@@ -137,19 +137,6 @@ TEST_F(ListTest, AddItemAndDeleteItemRebuildTheItemsAndKeepTheSelection) {
     EXPECT_EQ(GetPropNum("ra_kindHEIGHT"), 3 * kFy) << "AddItem refreshes the sizes";
 }
 
-// --- TextBlock -----------------------------------------------------------------------------
-
-TEST_F(ListTest, TextBlockWrapsWordsAndFindsTheCharacterAtAPoint) {
-    SetProp("stTEXT", "aaa bbb ccc");
-    for (const auto& [width, lines] : {std::pair{50, 2}, {30, 3}, {1000, 1}})
-        EXPECT_EQ(TextBlock("st", 0, 0, width, 0, 0), lines * kFy) << width;
-    // At width 30 the lines are "aaa ", "bbb ", "ccc "; past the end: the length + 1.
-    for (const auto& [x, y, at] : {std::tuple{0, 0, 0}, {10, 12, 4}, {20, 12, 6}, {500, 500, 12}})
-        EXPECT_EQ(TextBlock("st", x, y, 30, 0, 1), at) << x << "," << y;
-    SetProp("stTEXT", "ab\ncd");
-    EXPECT_EQ(TextBlock("st", 0, 0, 1000, 0, 0), 2 * kFy);
-}
-
 // --- File widget ---------------------------------------------------------------------------
 
 TEST_F(ListTest, FileWidgetTakesTheRequestersAnswerAndKeepsItsNameOnCancel) {
