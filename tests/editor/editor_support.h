@@ -37,16 +37,11 @@ inline std::string Section(const std::string& text, const std::string& name) {
     return text.substr(start, end == std::string::npos ? std::string::npos : end + 2 - start);
 }
 
-// Lines joined with CR LF, as the INI writer ends them.
-inline std::string Crlf(const std::string& lines) {
-    std::string text;
-    size_t start = 0;
-    while (start < lines.size()) {
-        const size_t end = std::min(lines.find('\n', start), lines.size());
-        text += lines.substr(start, end - start) + "\r\n";
-        start = end + 1;
-    }
-    return text;
+// Lines joined with CR LF, as the INI writer ends them; the last one is ended too.
+inline std::string Crlf(std::string lines) {
+    if (!lines.empty() && lines.back() != '\n') lines += '\n';
+    for (size_t at = lines.find('\n'); at != std::string::npos; at = lines.find('\n', at + 2)) lines.insert(at, "\r");
+    return lines;
 }
 
 // Writes of more than a few bytes fail while it lives (even for root), as on a full disk.
@@ -137,13 +132,10 @@ protected:
     // The static texts of the open dialog, joined by "|" (a message box shows one).
     static std::string ShownText() {
         std::string out;
-        const int rows = static_cast<int>(PropertyRowCount());
-        for (int i = 0; i < rows; ++i) {
+        for (int i = 0; i < PropertyRowCount(); ++i) {
             const std::string key = PropertyTable()(i, 0).Std();
-            if (key.rfind("ID_STATIC_", 0) == 0 && key.size() > 4 && key.substr(key.size() - 4) == "TEXT") {
-                if (!out.empty()) out += "|";
-                out += PropertyTable()(i, 1).Std();
-            }
+            if (key.rfind("ID_STATIC_", 0) == 0 && key.ends_with("TEXT"))
+                out += (out.empty() ? "" : "|") + PropertyTable()(i, 1).Std();
         }
         return out;
     }
@@ -166,7 +158,6 @@ protected:
     }
     GuiDriver& Items(const StrValue& list, std::vector<std::string>& out) {
         return gui().Do([list, &out](HeadlessPlatform&) {
-            out.clear();
             for (int i = 0; i < ItemCount(list); ++i) out.push_back(GetItem(list, i).Std());
         });
     }
