@@ -35,11 +35,8 @@ void Put(std::string& out, T value) {
 inline std::string ModelBytes(int triangles) {
     const int n = triangles * 3;
     std::string out;
-    Put<uint32_t>(out, 0x00C6B317u);
-    Put<double>(out, 1.02);
-    Put<int32_t>(out, 1);   // frames
-    Put<int32_t>(out, 1);   // palette words
-    Put<int32_t>(out, n);   // texture pairs
+    Put<uint32_t>(out, 0x00C6B317u), Put<double>(out, 1.02);
+    Put<int32_t>(out, 1), Put<int32_t>(out, 1), Put<int32_t>(out, n);   // frames, palette words, texture pairs
     Put<uint32_t>(out, 0x00FFFFFFu);
     for (int i = 0; i < n; ++i) {
         Put<float>(out, float(i % 2));
@@ -60,10 +57,8 @@ inline std::string PictureBytes(int width, int height) {
     const int stride = (width * 3 + 3) / 4 * 4;
     std::string out;
     out += "BM";
-    Put<uint32_t>(out, 54u + uint32_t(stride * height));
-    Put<uint32_t>(out, 0);
-    Put<uint32_t>(out, 54);
-    Put<uint32_t>(out, 40);
+    Put<uint32_t>(out, 54u + uint32_t(stride * height)), Put<uint32_t>(out, 0);
+    Put<uint32_t>(out, 54), Put<uint32_t>(out, 40);
     Put<int32_t>(out, width), Put<int32_t>(out, height);
     Put<uint16_t>(out, 1), Put<uint16_t>(out, 24);
     for (int k = 0; k < 6; ++k) Put<uint32_t>(out, 0);
