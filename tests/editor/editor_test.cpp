@@ -1,8 +1,6 @@
 // The editor's main panel and loop, end to end on the demo level: what the designer sees
 // and what the saved "level.ini" then says.
-#include <array>
 #include <filesystem>
-#include <memory>
 #include <string>
 
 #include "editor/view.h"
@@ -204,26 +202,6 @@ TEST_F(EditorTest, NameWithABarIsOneLineAndIsRefusedFromNew) {
     EXPECT_NE(file.find("[objects]\r\ncount=7\r\n"), std::string::npos);
     EXPECT_EQ(file.find("wall.kmo"), std::string::npos);
     EXPECT_EQ(file.find("a|b"), std::string::npos);
-}
-
-TEST_F(EditorTest, IdleEditorRedrawsOnlyForTheBlink) {
-    // Frames drawn in ten quiet seconds: with nothing selected, then with object 0
-    // selected (which blinks every half second).
-    auto frames = std::make_shared<std::array<Number, 3>>();
-    auto t0 = std::make_shared<Number>();
-    const auto quiet = [t0] { return GetTimeMs() - *t0 >= 10000; };
-    gui().Idle(2).Do([=](HeadlessPlatform& p) {
-        *t0 = GetTimeMs(), (*frames)[0] = DialogFrameCount();
-        WhenReady(p, quiet, [=](HeadlessPlatform& q) {
-            *t0 = GetTimeMs(), (*frames)[1] = DialogFrameCount();
-            SetProp("ls_objSELECT", "0");
-            WhenReady(q, quiet, [=](HeadlessPlatform& r) { (*frames)[2] = DialogFrameCount(), r.RequestClose(); });
-        });
-    });
-    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }));
-    EXPECT_LE((*frames)[1] - (*frames)[0], 6) << "one picture every two seconds at most";
-    EXPECT_GE((*frames)[2] - (*frames)[1], 19) << "two pictures a second for the blink";
-    EXPECT_LE((*frames)[2] - (*frames)[1], 26);
 }
 
 }  // namespace
