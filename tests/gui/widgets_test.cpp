@@ -54,9 +54,7 @@ TEST_F(WidgetTest, RadioGroupIsOneLinePerItemAndReportsAChangeForOneFrame) {
     gui().Step();
 
     gui().MoveTo("ra_behave", 0.5, 1.5 / 3).Press().Release().Run();
-    EXPECT_EQ(GetPropNum("ra_behaveSELECT"), 1);
-    EXPECT_EQ(GetPropNum("ra_behaveCLICKED"), 1);
-    EXPECT_EQ(GetPropNum("ra_behaveHOVER"), 1);
+    EXPECT_EQ(GetProp("ra_behaveSELECT") + GetProp("ra_behaveCLICKED") + GetProp("ra_behaveHOVER"), "111");
     gui().Idle(1).Run();
     EXPECT_EQ(GetPropNum("ra_behaveCLICKED"), 0);
 
@@ -68,8 +66,7 @@ TEST_F(WidgetTest, RadioGroupIsOneLinePerItemAndReportsAChangeForOneFrame) {
 TEST_F(WidgetTest, SliderValueFollowsThePointerWithTwoDecimalsAndStopsAtTheEnds) {
     DialogInit(100, 100, 200, 100);
     AddSlider("sl_grav", 0, 0);
-    EXPECT_EQ(GetPropNum("sl_gravWIDTH"), 100);
-    EXPECT_EQ(GetPropNum("sl_gravHEIGHT"), 16);
+    EXPECT_EQ(GetPropNum("sl_gravWIDTH") * 1000 + GetPropNum("sl_gravHEIGHT"), 100016);
     EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "0");
     gui().Step();
 
