@@ -1,18 +1,7 @@
 // The dialog window: dragging, scaling, scrolling its content, and stacked dialogs.
 #include "gui_fixture.h"
 
-class DialogTest : public GuiTest {
-protected:
-    // A dialog 100 pixels high holding twelve rows of one button each, drawn once.
-    void TwelveRows() {
-        DialogInit(0, 0, 200, 100);
-        for (int i = 0; i < 12; ++i) {
-            AddButton("bt_"_s + i, "Row", 0, 0);
-            AddSpacer(10000, 0);
-        }
-        gui().Step();
-    }
-};
+using DialogTest = GuiTest;
 
 TEST_F(DialogTest, TitleBarDragMovesTheDialogAndStopsAtTheScreenEdge) {
     DialogInit(50, 100, 200, 100);
@@ -37,7 +26,9 @@ TEST_F(DialogTest, SizeGripScalesTheDialogAndNeverBelowZero) {
 }
 
 TEST_F(DialogTest, ContentTallerThanTheBodyScrollsByTwoLinesPerStep) {
-    TwelveRows();
+    DialogInit(0, 0, 200, 100);   // twelve rows of one button each
+    for (int i = 0; i < 12; ++i) AddButton("bt_"_s + i, "Row", 0, 0), AddSpacer(10000, 0);
+    gui().Step();
     EXPECT_EQ(GetPropNum("SCROLLMAX"), 0) << "known only from the previous frame's content";
     const Number firstY = CellOf("bt_5").y;
     gui().Step();
@@ -57,11 +48,7 @@ TEST_F(DialogTest, ContentTallerThanTheBodyScrollsByTwoLinesPerStep) {
 TEST_F(DialogTest, WidgetCutOffAtTheBottomTakesNoClickOutsideItsVisiblePart) {
     // Rows at 5, 21 and 37; the body ends at 40, so bt_c shows 3 of its 12 pixels.
     DialogInit(0, 0, 200, 40);
-    AddButton("bt_a", "A", 0, 0);
-    AddSpacer(10000, 0);
-    AddButton("bt_b", "B", 0, 0);
-    AddSpacer(10000, 0);
-    AddButton("bt_c", "C", 0, 0);
+    for (const char* id : {"bt_a", "bt_b", "bt_c"}) AddButton(id, "A", 0, 0), AddSpacer(10000, 0);
     gui().Step();
     ASSERT_EQ(CellOf("bt_c").y, 37);
     ASSERT_EQ(CellOf("bt_c").h, 3);
