@@ -1,6 +1,5 @@
-// The editor driven end to end on the headless platform: each test starts from a fresh
-// copy of the demo in its own directory, scripts the toolkit's driver, then runs
-// EditorStart until the script closes the window.
+// The editor driven end to end on the headless platform: each test scripts the toolkit's
+// driver on a fresh copy of the demo, then runs EditorStart until the script closes it.
 #pragma once
 
 #include <sys/resource.h>
