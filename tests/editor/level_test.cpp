@@ -21,46 +21,34 @@ using level_media::WriteBytes;
 
 namespace {
 
-class LevelTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetLevelArrays();
-        MediaRoot = StrValue(dir.Path() + "/");
-        // Models told apart by triangle count, textures by width.
-        for (int i = 0; i < 3; ++i) {
-            WriteBytes(dir / ("m" + std::to_string(i) + ".kmo"), ModelBytes(i + 1));
-            WriteBytes(dir / ("m" + std::to_string(i) + ".kmoa"), AnimBytes({{i, 10 * i}, {i + 1, 10 * i + 1}}));
-            WriteBytes(dir / ("t" + std::to_string(i) + ".bmp"), PictureBytes(i + 2, 3));
-        }
-        AddModel("missing.kmo");
-        AddTexture("NO_FILE");
-        for (int i = 0; i < 3; ++i) AddModel("m"_s + i + ".kmo");
-        for (int i = 0; i < 2; ++i) AddTexture("t"_s + i + ".bmp");
-    }
-    void TearDown() override {
-        IniOpen("");
-        CloseLineFile();
-    }
-    // Object i gets x = i, so objects can be recognised after they move.
-    void AddObjects(std::initializer_list<std::pair<int, int>> modelAndTexture) {
-        int i = 0;
-        for (const auto& [model, texture] : modelAndTexture) AddObject(model, texture, 0, 0, -1, i++, 0, 0, 0);
-    }
-    // Per object: x, model, texture.
-    static std::vector<std::array<Number, 3>> Objects() {
-        std::vector<std::array<Number, 3>> out;
-        for (int o = 0; o < ObjectCount(); ++o) out.push_back({ObjPos(o, 0), ObjProps(o, 0), ObjProps(o, 1)});
-        return out;
-    }
-
-    level_media::ScratchDir dir{"level"};
-    CatchProgramEnd catchEnd;
-};
 using Rows = std::vector<std::array<Number, 3>>;
 
-TEST_F(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
+// Per object: x, model, texture.
+Rows Objects() {
+    Rows out;
+    for (int o = 0; o < ObjectCount(); ++o) out.push_back({ObjPos(o, 0), ObjProps(o, 0), ObjProps(o, 1)});
+    return out;
+}
+
+TEST(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
+    level_media::ScratchDir dir{"level"};
+    CatchProgramEnd catchEnd;
+    ResetLevelArrays();
+    MediaRoot = StrValue(dir.Path() + "/");
+    // Models told apart by triangle count, textures by width.
+    for (int i = 0; i < 3; ++i) {
+        WriteBytes(dir / ("m" + std::to_string(i) + ".kmo"), ModelBytes(i + 1));
+        WriteBytes(dir / ("m" + std::to_string(i) + ".kmoa"), AnimBytes({{i, 10 * i}, {i + 1, 10 * i + 1}}));
+        WriteBytes(dir / ("t" + std::to_string(i) + ".bmp"), PictureBytes(i + 2, 3));
+    }
+    AddModel("missing.kmo");
+    AddTexture("NO_FILE");
+    for (int i = 0; i < 3; ++i) AddModel("m"_s + i + ".kmo");
+    for (int i = 0; i < 2; ++i) AddTexture("t"_s + i + ".bmp");
     ASSERT_EQ(ModelCount() * 10 + TextureCount(), 32) << "missing files add nothing";
-    AddObjects({{1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, -1}});
+    // Object i gets x = i, so objects can be recognised after they move.
+    const int modelAndTexture[][2] = {{1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, -1}};
+    for (int i = 0; i < 5; ++i) AddObject(modelAndTexture[i][0], modelAndTexture[i][1], 0, 0, -1, i, 0, 0, 0);
     ActorProps.Dim(1, 7);
     ActorPos.Dim(1, 5);
     ActorState.Dim(1, 3);
@@ -91,6 +79,8 @@ TEST_F(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
     DeleteModel(0);   // the only model: every object goes, one zero animation row stays
     EXPECT_EQ(ObjectCount() + ObjState.Extent(0) + ModelCount(), 0);
     EXPECT_EQ(ModelAnims.Extent(0) * 10 + ModelAnims.Extent(1), 15);
+    IniOpen("");
+    CloseLineFile();
 }
 
 }  // namespace
