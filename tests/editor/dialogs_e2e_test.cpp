@@ -1,7 +1,5 @@
-// The actor, animation, weapon, path and special item dialogs, end to end on the demo
-// level: each test opens a dialog from the main panel, works in it like a designer
-// (Camera, Pos, edits, adds and deletes), closes it, saves, and reads what "level.ini"
-// (or the animation file) now says.
+// The actor, animation, weapon, path and special item dialogs worked like a designer on the
+// demo level, then what "level.ini" (or the animation file) says after saving.
 #include <filesystem>
 #include <string>
 

@@ -1,5 +1,4 @@
-// Editor 3D view: the four cameras and the position dialog driven like a user on the
-// headless platform (no pixels; the engine keeps its projection without a context).
+// The position dialog and view markers on the headless platform (no pixels).
 #include <gtest/gtest.h>
 
 #include <cmath>
