@@ -46,18 +46,14 @@ constexpr int kShrink = 2;
 
 Picture Shrink(const Picture& in, int n) {
     Picture out{in.width / n, in.height / n, {}};
-    out.rgb.resize(size_t(out.width) * out.height * 3);
-    for (int y = 0; y < out.height; ++y) {
-        for (int x = 0; x < out.width; ++x) {
-            for (int c = 0; c < 3; ++c) {
-                int sum = 0;
-                for (int j = 0; j < n; ++j) {
-                    for (int i = 0; i < n; ++i) sum += in.rgb[(size_t(y * n + j) * in.width + x * n + i) * 3 + c];
-                }
-                out.rgb[(size_t(y) * out.width + x) * 3 + c] = static_cast<unsigned char>(sum / (n * n));
-            }
+    std::vector<int> sums(size_t(out.width) * out.height * 3);
+    for (int y = 0; y < out.height * n; ++y) {
+        for (int x = 0; x < out.width * n; ++x) {
+            const size_t to = (size_t(y / n) * out.width + x / n) * 3, from = (size_t(y) * in.width + x) * 3;
+            for (int c = 0; c < 3; ++c) sums[to + c] += in.rgb[from + c];
         }
     }
+    for (const int sum : sums) out.rgb.push_back(static_cast<unsigned char>(sum / (n * n)));
     return out;
 }
 

@@ -1,15 +1,13 @@
-// The editor driven end to end on the headless platform: each test starts from a fresh
-// copy of the demo in its own directory, scripts the toolkit's driver, then runs
-// EditorStart until the script closes the window.
+// The editor driven end to end on the headless platform: each test scripts the toolkit's
+// driver on a fresh copy of the demo, then runs EditorStart until the script closes it.
 #pragma once
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <functional>
-
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,34 +36,23 @@ inline std::string Section(const std::string& text, const std::string& name) {
     return text.substr(start, end == std::string::npos ? std::string::npos : end + 2 - start);
 }
 
-// Lines joined with CR LF, as the INI writer ends them.
-inline std::string Crlf(const std::string& lines) {
-    std::string text;
-    size_t start = 0;
-    while (start < lines.size()) {
-        const size_t end = std::min(lines.find('\n', start), lines.size());
-        text += lines.substr(start, end - start) + "\r\n";
-        start = end + 1;
-    }
-    return text;
+// Lines joined with CR LF, as the INI writer ends them; the last one is ended too.
+inline std::string Crlf(std::string lines) {
+    if (!lines.empty() && lines.back() != '\n') lines += '\n';
+    for (size_t at = lines.find('\n'); at != std::string::npos; at = lines.find('\n', at + 2)) lines.insert(at, "\r");
+    return lines;
 }
 
 // Writes of more than a few bytes fail while it lives (even for root), as on a full disk.
-class FileSizeLimit {
-public:
+struct FileSizeLimit {
+    rlimit old{};
     FileSizeLimit() {
-        getrlimit(RLIMIT_FSIZE, &old_);
+        getrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = old_;
-        small.rlim_cur = 16;
+        const rlimit small{16, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &small);
     }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
 };
 
 // A platform step that waits, poll after poll, until `ready` holds, then runs `then`.
@@ -144,13 +131,10 @@ protected:
     // The static texts of the open dialog, joined by "|" (a message box shows one).
     static std::string ShownText() {
         std::string out;
-        const int rows = static_cast<int>(PropertyRowCount());
-        for (int i = 0; i < rows; ++i) {
+        for (int i = 0; i < PropertyRowCount(); ++i) {
             const std::string key = PropertyTable()(i, 0).Std();
-            if (key.rfind("ID_STATIC_", 0) == 0 && key.size() > 4 && key.substr(key.size() - 4) == "TEXT") {
-                if (!out.empty()) out += "|";
-                out += PropertyTable()(i, 1).Std();
-            }
+            if (key.rfind("ID_STATIC_", 0) == 0 && key.ends_with("TEXT"))
+                out += (out.empty() ? "" : "|") + PropertyTable()(i, 1).Std();
         }
         return out;
     }
@@ -173,7 +157,6 @@ protected:
     }
     GuiDriver& Items(const StrValue& list, std::vector<std::string>& out) {
         return gui().Do([list, &out](HeadlessPlatform&) {
-            out.clear();
             for (int i = 0; i < ItemCount(list); ++i) out.push_back(GetItem(list, i).Std());
         });
     }

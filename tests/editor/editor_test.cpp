@@ -1,8 +1,6 @@
 // The editor's main panel and loop, end to end on the demo level: what the designer sees
 // and what the saved "level.ini" then says.
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
 
 #include "editor/view.h"
@@ -208,39 +206,6 @@ TEST_F(EditorTest, NameWithABarIsOneLineAndIsRefusedFromNew) {
     EXPECT_NE(file.find("[objects]\r\ncount=7\r\n"), std::string::npos);
     EXPECT_EQ(file.find("wall.kmo"), std::string::npos);
     EXPECT_EQ(file.find("a|b"), std::string::npos);
-}
-
-TEST_F(EditorTest, IdleEditorRedrawsOnlyForTheBlink) {
-    // Frames drawn in ten quiet seconds: with nothing selected, then with object 0
-    // selected (which blinks every half second).
-    struct Watch {
-        Number t0 = -1, f0 = 0;
-        Number frames[2] = {-1, -1};
-        int phase = 0;
-    };
-    auto w = std::make_shared<Watch>();
-    auto step = std::make_shared<std::function<void(HeadlessPlatform&)>>();
-    *step = [w, step](HeadlessPlatform& p) {
-        if (w->t0 < 0 || GetTimeMs() - w->t0 < 10000) {
-            if (w->t0 < 0) w->t0 = GetTimeMs(), w->f0 = DialogFrameCount();
-            p.Then(*step);
-            return;
-        }
-        w->frames[w->phase++] = DialogFrameCount() - w->f0;
-        w->t0 = -1;
-        if (w->phase == 1) {
-            SetProp("ls_objSELECT", "0");
-            p.Then(*step);
-        } else {
-            p.RequestClose();
-        }
-    };
-    gui().Idle(2).Do([step](HeadlessPlatform& p) { p.Then(*step); });
-    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }));
-    EXPECT_LE(w->frames[0], 6) << "one picture every two seconds at most";
-    EXPECT_GE(w->frames[1], 19) << "two pictures a second for the blink";
-    EXPECT_LE(w->frames[1], 26);
-    *step = nullptr;
 }
 
 }  // namespace

@@ -2,16 +2,14 @@
 // animation files and level files written byte by byte.
 #pragma once
 
-#include <unistd.h>   // Required for: getpid
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>      // Required for: getenv
-#include <cstring>      // Required for: std::memcpy
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,9 +27,7 @@ inline std::string ReadBytes(const std::string& path) {
 
 template <class T>
 void Put(std::string& out, T value) {
-    char raw[sizeof(T)];
-    std::memcpy(raw, &value, sizeof(T));
-    out.append(raw, sizeof(T));
+    out.append(reinterpret_cast<const char*>(&value), sizeof(T));
 }
 
 // A binary model of one frame holding `triangles` triangles (a plain triangle list),
@@ -39,11 +35,8 @@ void Put(std::string& out, T value) {
 inline std::string ModelBytes(int triangles) {
     const int n = triangles * 3;
     std::string out;
-    Put<uint32_t>(out, 0x00C6B317u);
-    Put<double>(out, 1.02);
-    Put<int32_t>(out, 1);   // frames
-    Put<int32_t>(out, 1);   // palette words
-    Put<int32_t>(out, n);   // texture pairs
+    Put<uint32_t>(out, 0x00C6B317u), Put<double>(out, 1.02);
+    Put<int32_t>(out, 1), Put<int32_t>(out, 1), Put<int32_t>(out, n);   // frames, palette words, texture pairs
     Put<uint32_t>(out, 0x00FFFFFFu);
     for (int i = 0; i < n; ++i) {
         Put<float>(out, float(i % 2));
@@ -64,14 +57,10 @@ inline std::string PictureBytes(int width, int height) {
     const int stride = (width * 3 + 3) / 4 * 4;
     std::string out;
     out += "BM";
-    Put<uint32_t>(out, 54u + uint32_t(stride * height));
-    Put<uint32_t>(out, 0);
-    Put<uint32_t>(out, 54);
-    Put<uint32_t>(out, 40);
-    Put<int32_t>(out, width);
-    Put<int32_t>(out, height);
-    Put<uint16_t>(out, 1);
-    Put<uint16_t>(out, 24);
+    Put<uint32_t>(out, 54u + uint32_t(stride * height)), Put<uint32_t>(out, 0);
+    Put<uint32_t>(out, 54), Put<uint32_t>(out, 40);
+    Put<int32_t>(out, width), Put<int32_t>(out, height);
+    Put<uint16_t>(out, 1), Put<uint16_t>(out, 24);
     for (int k = 0; k < 6; ++k) Put<uint32_t>(out, 0);
     for (int y = 0; y < height; ++y) {
         std::string row(size_t(stride), '\0');
@@ -107,8 +96,6 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::string& Path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "editor/level.h"
-#include "editor/levelfile.h"
 #include "runtime/files/files.h"
 #include "runtime/files/ini.h"
 #include "tests/editor/level_media.h"
@@ -22,46 +21,34 @@ using level_media::WriteBytes;
 
 namespace {
 
-class LevelTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetLevelArrays();
-        MediaRoot = StrValue(dir.Path() + "/");
-        // Models told apart by triangle count, textures by width.
-        for (int i = 0; i < 3; ++i) {
-            WriteBytes(dir / ("m" + std::to_string(i) + ".kmo"), ModelBytes(i + 1));
-            WriteBytes(dir / ("m" + std::to_string(i) + ".kmoa"), AnimBytes({{i, 10 * i}, {i + 1, 10 * i + 1}}));
-            WriteBytes(dir / ("t" + std::to_string(i) + ".bmp"), PictureBytes(i + 2, 3));
-        }
-        AddModel("missing.kmo");
-        AddTexture("NO_FILE");
-        for (int i = 0; i < 3; ++i) AddModel("m"_s + i + ".kmo");
-        for (int i = 0; i < 2; ++i) AddTexture("t"_s + i + ".bmp");
-    }
-    void TearDown() override {
-        IniOpen("");
-        CloseLineFile();
-    }
-    // Object i gets x = i, so objects can be recognised after they move.
-    void AddObjects(std::initializer_list<std::pair<int, int>> modelAndTexture) {
-        int i = 0;
-        for (const auto& [model, texture] : modelAndTexture) AddObject(model, texture, 0, 0, -1, i++, 0, 0, 0);
-    }
-    // Per object: x, model, texture.
-    static std::vector<std::array<Number, 3>> Objects() {
-        std::vector<std::array<Number, 3>> out;
-        for (int o = 0; o < ObjectCount(); ++o) out.push_back({ObjPos(o, 0), ObjProps(o, 0), ObjProps(o, 1)});
-        return out;
-    }
-
-    level_media::ScratchDir dir{"level"};
-    CatchProgramEnd catchEnd;
-};
 using Rows = std::vector<std::array<Number, 3>>;
 
-TEST_F(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
+// Per object: x, model, texture.
+Rows Objects() {
+    Rows out;
+    for (int o = 0; o < ObjectCount(); ++o) out.push_back({ObjPos(o, 0), ObjProps(o, 0), ObjProps(o, 1)});
+    return out;
+}
+
+TEST(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
+    level_media::ScratchDir dir{"level"};
+    CatchProgramEnd catchEnd;
+    ResetLevelArrays();
+    MediaRoot = StrValue(dir.Path() + "/");
+    // Models told apart by triangle count, textures by width.
+    for (int i = 0; i < 3; ++i) {
+        WriteBytes(dir / ("m" + std::to_string(i) + ".kmo"), ModelBytes(i + 1));
+        WriteBytes(dir / ("m" + std::to_string(i) + ".kmoa"), AnimBytes({{i, 10 * i}, {i + 1, 10 * i + 1}}));
+        WriteBytes(dir / ("t" + std::to_string(i) + ".bmp"), PictureBytes(i + 2, 3));
+    }
+    AddModel("missing.kmo");
+    AddTexture("NO_FILE");
+    for (int i = 0; i < 3; ++i) AddModel("m"_s + i + ".kmo");
+    for (int i = 0; i < 2; ++i) AddTexture("t"_s + i + ".bmp");
     ASSERT_EQ(ModelCount() * 10 + TextureCount(), 32) << "missing files add nothing";
-    AddObjects({{1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, -1}});
+    // Object i gets x = i, so objects can be recognised after they move.
+    const int modelAndTexture[][2] = {{1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, -1}};
+    for (int i = 0; i < 5; ++i) AddObject(modelAndTexture[i][0], modelAndTexture[i][1], 0, 0, -1, i, 0, 0, 0);
     ActorProps.Dim(1, 7);
     ActorPos.Dim(1, 5);
     ActorState.Dim(1, 3);
@@ -92,32 +79,8 @@ TEST_F(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
     DeleteModel(0);   // the only model: every object goes, one zero animation row stays
     EXPECT_EQ(ObjectCount() + ObjState.Extent(0) + ModelCount(), 0);
     EXPECT_EQ(ModelAnims.Extent(0) * 10 + ModelAnims.Extent(1), 15);
-}
-
-TEST_F(LevelTest, PathCapacityNeverGoesBelowEightAndKeepsPoints) {
-    SetPathCapacity(3);
-    EXPECT_EQ(PathCapacity(), 8);
-    PathLen.Dim(2);
-    PathPoints.Dim(2, 8, 3);
-    PathPoints(1, 7, 2) = 5;
-    SetPathCapacity(12);
-    EXPECT_EQ(PathPoints.Extent(1), 12);
-    EXPECT_EQ(PathPoints(1, 7, 2), 5);
-}
-
-TEST_F(LevelTest, EditedLevelRoundTripsThroughTheFile) {
-    AddObjects({{0, 0}, {1, 1}, {2, -1}});
-    DeleteModel(0);
-    const StrValue file = StrValue(dir / "level.ini");
-    ASSERT_EQ(SaveLevel(file), 2 + 8 + 7 + 2 + 2 + 2);
-    ResetLevelArrays();
-    LoadLevel(file);
-    ASSERT_EQ(ModelCount(), 2);
-    EXPECT_EQ(ModelFiles(0), "m2.kmo");
-    EXPECT_EQ(SlotTriangles(0), 3);
-    EXPECT_EQ(SpriteWidth(1), 3);
-    EXPECT_EQ(ModelAnims(0, 1, 1), 21);
-    EXPECT_EQ(Objects(), (Rows{{2, 0, -1}, {1, 1, 1}}));
+    IniOpen("");
+    CloseLineFile();
 }
 
 }  // namespace

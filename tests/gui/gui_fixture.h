@@ -36,9 +36,7 @@ protected:
     GuiDriver& gui() { return *driver_; }
 
     // Cell of a widget in the last frame; fails the test when it was not laid out.
-    struct Cell {
-        Number x = 0, y = 0, w = 0, h = 0;
-    };
+    struct Cell { Number x = 0, y = 0, w = 0, h = 0; };
     Cell CellOf(const StrValue& id) {
         Cell c;
         EXPECT_TRUE(GetWidgetCell(id, c.x, c.y, c.w, c.h)) << id;

@@ -21,19 +21,6 @@ Rows Snapshot() {
 
 using PropertyTableTest = GuiTest;
 
-TEST_F(PropertyTableTest, UnsetKeysReadEmptyAndZeroAndSettingTwiceKeepsOneRow) {
-    EXPECT_EQ(GetProp("nothing").Std(), "");
-    EXPECT_EQ(GetPropNum("nothing"), 0);
-    SetProp("bt_okTEXT", "OK");
-    SetProp("bt_okTEXT", "Fine");
-    SetPropNum("bt_okWIDTH", 42.5);
-    EXPECT_EQ(PropertyRowCount(), 2);
-    EXPECT_EQ(GetProp("bt_okTEXT").Std(), "Fine");
-    EXPECT_EQ(GetPropNum("bt_okWIDTH"), 42.5);
-    EXPECT_EQ(GetPropNum("bt_okTEXT"), 0) << "a non-numeric value reads as 0";
-    EXPECT_EQ(GetProp("BT_OKTEXT").Std(), "") << "keys are case-sensitive";
-}
-
 TEST_F(PropertyTableTest, GetItemPicksTheIndexedItemAndNothingOutsideTheList) {
     SetProp("ls_animTEXT", "stand|walk|jump");
     SetProp("ls_runsTEXT", "|a||b|");
@@ -77,18 +64,4 @@ TEST_F(PropertyTableTest, StackedDialogsBringBackTheTableBelowUnchanged) {
     DialogClose();
     EXPECT_EQ(Snapshot(), bottom);
     EXPECT_EQ(DialogStackDepth(), 1);
-}
-
-TEST_F(PropertyTableTest, ConstructorsAppendToTheWidgetOrderAndNameEmptyIds) {
-    DialogInit(0, 0, 300, 200);
-    NewWidget("", "Hello", 0, 0);
-    AddSpacer(10000, 0);
-    AddButton("bt_ok", "OK", 0, 0);
-    for (const auto& [key, value] : {std::pair{"COUNT", "3"}, {"ID1", "ID_STATIC_1"}, {"ID2", "ID_SPACER_1"},
-                                     {"ID3", "bt_ok"}, {"ID_STATIC_1TYPE", "WIDGET"}})
-        EXPECT_EQ(GetProp(key).Std(), value) << key;
-    EXPECT_EQ(GetPropNum("ID_STATIC_1WIDTH"), 6 * kFx);
-    EXPECT_EQ(GetPropNum("ID_SPACER_1HEIGHT"), 0);
-    EXPECT_EQ(GetPropNum("bt_okWIDTH"), 3 * kFx);
-    EXPECT_EQ(GetPropNum("bt_okHEIGHT"), kFy + 4);
 }

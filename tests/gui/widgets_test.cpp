@@ -54,9 +54,7 @@ TEST_F(WidgetTest, RadioGroupIsOneLinePerItemAndReportsAChangeForOneFrame) {
     gui().Step();
 
     gui().MoveTo("ra_behave", 0.5, 1.5 / 3).Press().Release().Run();
-    EXPECT_EQ(GetPropNum("ra_behaveSELECT"), 1);
-    EXPECT_EQ(GetPropNum("ra_behaveCLICKED"), 1);
-    EXPECT_EQ(GetPropNum("ra_behaveHOVER"), 1);
+    EXPECT_EQ(GetProp("ra_behaveSELECT") + GetProp("ra_behaveCLICKED") + GetProp("ra_behaveHOVER"), "111");
     gui().Idle(1).Run();
     EXPECT_EQ(GetPropNum("ra_behaveCLICKED"), 0);
 
@@ -68,8 +66,7 @@ TEST_F(WidgetTest, RadioGroupIsOneLinePerItemAndReportsAChangeForOneFrame) {
 TEST_F(WidgetTest, SliderValueFollowsThePointerWithTwoDecimalsAndStopsAtTheEnds) {
     DialogInit(100, 100, 200, 100);
     AddSlider("sl_grav", 0, 0);
-    EXPECT_EQ(GetPropNum("sl_gravWIDTH"), 100);
-    EXPECT_EQ(GetPropNum("sl_gravHEIGHT"), 16);
+    EXPECT_EQ(GetPropNum("sl_gravWIDTH") * 1000 + GetPropNum("sl_gravHEIGHT"), 100016);
     EXPECT_EQ(GetProp("sl_gravTEXT").Std(), "0");
     gui().Step();
 
@@ -88,24 +85,16 @@ TEST_F(WidgetTest, SliderValueFollowsThePointerWithTwoDecimalsAndStopsAtTheEnds)
 
 // --- Row layout --------------------------------------------------------------------------
 
-TEST_F(WidgetTest, WidgetsFlowInRowsAndWrapWhenTheRowIsFull) {
+TEST_F(WidgetTest, WidgetsFlowInRowsAndWrapWhenTheRowIsFullOrASpacerEndsIt) {
     // Content width 250 - 5 - 1.5 * fx: two 100-pixel widgets fit in a row, not three.
     DialogInit(0, 0, 250, 200);
     for (int i = 0; i < 5; ++i) AddButton("bt_"_s + i, "X", 100, 20);
+    AddSpacer(10000, 0);   // ends the row without adding height
+    AddButton("bt_b", "B", 0, 0);
     gui().Step();
     EXPECT_EQ(Place("bt_0"), (XY{5, 5}));
     EXPECT_EQ(Place("bt_1"), (XY{107, 5}));
     EXPECT_EQ(Place("bt_2"), (XY{5, 27}));
     EXPECT_EQ(Place("bt_4"), (XY{5, 49}));
+    EXPECT_EQ(Place("bt_b"), (XY{5, 49 + 20 + 2 + 2}));
 }
-
-TEST_F(WidgetTest, SpacerOfWidth10000EndsTheRowWithoutAddingHeight) {
-    DialogInit(0, 0, 250, 200);
-    AddButton("bt_a", "A", 0, 0);
-    AddSpacer(10000, 0);
-    AddButton("bt_b", "B", 0, 0);
-    gui().Step();
-    EXPECT_EQ(CellOf("bt_a").y, 5);
-    EXPECT_EQ(Place("bt_b"), (XY{5, 5 + (kFy + 4) + 2 + 2}));
-}
-
