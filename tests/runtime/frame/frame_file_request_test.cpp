@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -102,13 +105,24 @@ TEST(FileDialogAutomated, NeverOpensADialogInAutomatedRuns) {
     EXPECT_NE(log.find("No file dialog"), std::string::npos);
 }
 
-TEST(ZenityArguments, FilterPairsBecomeFileFiltersAndSavingConfirmsOverwriting) {
+TEST(ZenityArguments, FilterPairsBecomeFileFiltersThatMatchAnyCaseAndSavingConfirmsOverwriting) {
     EXPECT_EQ(ZenityArguments("KMO Objects (*.kmo)|*.kmo;*.KMO|All files|*.*", true, "/tmp/lv"),
               (std::vector<std::string>{"zenity", "--file-selection", "--filename=/tmp/lv/",
-                                        "--file-filter=KMO Objects (*.kmo) | *.kmo *.KMO", "--file-filter=All files | *"}));
+                                        "--file-filter=KMO Objects (*.kmo) | *.[kK][mM][oO]",
+                                        "--file-filter=All files | *"}));
     EXPECT_EQ(ZenityArguments("Levels|*.ini|Dangling", false, "/w/"),
               (std::vector<std::string>{"zenity", "--file-selection", "--save", "--confirm-overwrite", "--filename=/w/",
-                                        "--file-filter=Levels | *.ini"}));
+                                        "--file-filter=Levels | *.[iI][nN][iI]"}));
+    for (const auto& [filter, patterns] : std::vector<std::pair<std::string, std::string>>{
+             {"Textures (*.bmp)|*.bmp", "*.[bB][mM][pP]"},
+             {"Mixed|Tree?.Kmo", "[tT][rR][eE][eE]?.[kK][mM][oO]"},
+             {"Two|*.ini;level_2.*", "*.[iI][nN][iI] [lL][eE][vV][eE][lL]_2.*"},
+             {"Class|*.[ab]mp", "*.[aAbB][mM][pP]"},
+         }) {
+        const auto args = ZenityArguments(filter, true, "");
+        ASSERT_EQ(args.size(), 3u) << filter;
+        EXPECT_EQ(args[2].substr(args[2].find(" | ") + 3), patterns) << filter;
+    }
 }
 
 }  // namespace
