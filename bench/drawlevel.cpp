@@ -8,14 +8,14 @@
 #include <memory>
 #include <string>
 
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "game/drawlevel.h"
 #include "game/path.h"
 #include "runtime/frame/frame.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx3d/engine.h"
-#include "tests/editor/level_media.h"
+#include "tests/level/level_media.h"
 #include "tools/demo.h"
 
 namespace {

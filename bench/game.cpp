@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "game/gamerun.h"
 #include "game/playlevel.h"
 #include "runtime/frame/frame.h"
@@ -20,7 +20,7 @@
 #include "runtime/gfx3d/lumenor3d.h"
 #include "runtime/gfx3d/model.h"
 #include "runtime/platform/headless_platform.h"
-#include "tests/editor/level_media.h"
+#include "tests/level/level_media.h"
 #include "tools/demo.h"
 
 namespace {

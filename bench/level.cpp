@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "runtime/files/files.h"
 #include "runtime/files/ini.h"
-#include "tests/editor/level_media.h"
+#include "tests/level/level_media.h"
 
 namespace {
 

@@ -8,15 +8,15 @@
 #include <string>
 
 #include "editor/editor.h"
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "gui/dialog.h"
 #include "gui/proptable.h"
 #include "runtime/frame/frame.h"
 #include "runtime/frame/input.h"
 #include "runtime/gfx2d/draw2d.h"
 #include "runtime/platform/headless_platform.h"
-#include "tests/editor/level_media.h"
+#include "tests/level/level_media.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Actor dialogs: the actor list, the actor's edit dialog and the animation slots of a
 // model; also the view helpers that every list dialog of editor/dialogs.h shares.
 //
-// Dependencies: editor/level, editor/levelfile, editor/view, game/rules, gui,
+// Dependencies: level/level, level/levelfile, editor/view, game/rules, gui,
 // runtime (frame, numbers, 2D and 3D drawing).
 #include "editor/actordialog.h"
 
@@ -10,8 +10,8 @@
 
 #include "editor/dialogs.h"
 #include "editor/editor.h"             // Required for: kGuiFont
-#include "editor/level.h"
-#include "editor/levelfile.h"          // Required for: LoadModelAnims, SaveModelAnims
+#include "level/level.h"
+#include "level/levelfile.h"          // Required for: LoadModelAnims, SaveModelAnims
 #include "editor/view.h"               // Required for: DrawLevelView, PositionDialog
 #include "game/rules.h"                // Required for: DeleteActor
 #include "gui/dialog.h"

@@ -4,7 +4,7 @@
 //
 // Deleting an actor is DeleteActor of game/rules.h, which test play uses as well.
 //
-// Dependencies: editor/level, editor/levelfile (animation files), editor/view,
+// Dependencies: level/level, level/levelfile (animation files), editor/view,
 // game/rules (DeleteActor), gui, runtime (frame, 2D and 3D drawing).
 #pragma once
 

@@ -2,7 +2,7 @@
 // main panel opens them. Each runs its own loop above the panel until OK or Cancel and
 // writes the level arrays only on OK.
 //
-// Dependencies: editor/level (the arrays they edit), gui (dialogs).
+// Dependencies: level/level (the arrays they edit), gui (dialogs).
 #pragma once
 
 #include "runtime/frame/strvalue.h"   // Required for: Number

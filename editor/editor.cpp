@@ -1,6 +1,6 @@
 // The editor: start-up, the main panel and loop, the test cycle and the recovery copy.
 //
-// Dependencies: editor/level, editor/levelfile, editor/view, editor/objectdialog,
+// Dependencies: level/level, level/levelfile, editor/view, editor/objectdialog,
 // editor/dialogs, game/playlevel, gui, runtime (frame, input, files, gfx2d, gfx3d).
 #include "editor/editor.h"
 
@@ -11,8 +11,8 @@
 #include <system_error>
 
 #include "editor/dialogs.h"
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "editor/objectdialog.h"
 #include "editor/view.h"
 #include "game/path.h"         // Required for: PathPointCount

@@ -5,7 +5,7 @@
 // When the program ends with changes since the last load or save, the level is written
 // to "level.recover.ini" beside it; the next start offers to load that copy.
 //
-// Dependencies: editor/level, editor/levelfile, editor/view, editor/objectdialog,
+// Dependencies: level/level, level/levelfile, editor/view, editor/objectdialog,
 // editor/dialogs, game/playlevel, gui (dialogs, message box), runtime (frame, input,
 // files, 2D and 3D drawing).
 #pragma once

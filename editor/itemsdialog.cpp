@@ -1,6 +1,6 @@
 // Special items dialog and its properties dialog.
 //
-// Dependencies: editor/level, editor/dialogs, editor/view, gui, runtime (frame, 3D
+// Dependencies: level/level, editor/dialogs, editor/view, gui, runtime (frame, 3D
 // drawing).
 #include "editor/itemsdialog.h"
 
@@ -9,7 +9,7 @@
 
 #include "editor/dialogs.h"
 #include "editor/editor.h"           // Required for: kGuiFont
-#include "editor/level.h"
+#include "level/level.h"
 #include "editor/view.h"             // Required for: PositionDialog
 #include "gui/dialog.h"
 #include "gui/proptable.h"

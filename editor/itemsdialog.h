@@ -3,7 +3,7 @@
 // item's kind and value. SpecialItemsDialog itself is declared with the other dialogs
 // in editor/dialogs.h.
 //
-// Dependencies: editor/level (SpecialItems, WeaponTable), editor/view, gui, runtime
+// Dependencies: level/level (SpecialItems, WeaponTable), editor/view, gui, runtime
 // (frame, numbers, 3D drawing).
 #pragma once
 

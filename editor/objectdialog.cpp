@@ -1,12 +1,12 @@
 // Object properties dialog.
 //
-// Dependencies: editor/level, gui/dialog, gui/proptable, gui/widgets, runtime/frame,
+// Dependencies: level/level, gui/dialog, gui/proptable, gui/widgets, runtime/frame,
 // runtime/gfx2d (font).
 #include "editor/objectdialog.h"
 
 #include <cmath>   // Required for: std::trunc
 
-#include "editor/level.h"
+#include "level/level.h"
 #include "gui/dialog.h"
 #include "gui/proptable.h"
 #include "gui/widgets.h"

@@ -1,7 +1,7 @@
 // Object properties dialog: model, texture, alpha, behaviour and path of one placed
 // object, in a movable dialog above the main panel.
 //
-// Dependencies: editor/level (ObjProps and the lists it offers), gui (dialog, widgets),
+// Dependencies: level/level (ObjProps and the lists it offers), gui (dialog, widgets),
 // runtime/frame (FlipScreen, WaitForInput).
 #pragma once
 

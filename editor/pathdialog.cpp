@@ -1,6 +1,6 @@
 // Path editor dialog and the path operations.
 //
-// Dependencies: editor/level, editor/dialogs, editor/view, gui, runtime (frame,
+// Dependencies: level/level, editor/dialogs, editor/view, gui, runtime (frame,
 // numbers, 3D drawing).
 #include "editor/pathdialog.h"
 
@@ -9,7 +9,7 @@
 
 #include "editor/dialogs.h"
 #include "editor/editor.h"           // Required for: kGuiFont
-#include "editor/level.h"
+#include "level/level.h"
 #include "editor/view.h"             // Required for: PositionDialog
 #include "gui/dialog.h"
 #include "gui/proptable.h"

@@ -6,7 +6,7 @@
 // moves the last path into its place, and references to the last path then point past
 // the end.
 //
-// Dependencies: editor/level (PathLen, PathPoints, ViewTarget), editor/view, gui,
+// Dependencies: level/level (PathLen, PathPoints, ViewTarget), editor/view, gui,
 // runtime (frame, numbers, 3D drawing).
 #pragma once
 

@@ -1,13 +1,13 @@
 // Editor 3D view: the four cameras, the position dialog and the position marker.
 //
-// Dependencies: editor/level, game/path, game/drawlevel, gui, runtime/gfx3d,
+// Dependencies: level/level, game/path, game/drawlevel, gui, runtime/gfx3d,
 // runtime/gfx2d, runtime/frame.
 #include "editor/view.h"
 
 #include <algorithm>   // Required for: std::clamp
 #include <cmath>       // Required for: std::trunc
 
-#include "editor/level.h"              // Required for: ViewTarget, ViewDistance, PreviewTime, ScreenW, ScreenH
+#include "level/level.h"              // Required for: ViewTarget, ViewDistance, PreviewTime, ScreenW, ScreenH
 #include "game/drawlevel.h"            // Required for: DrawLevel
 #include "game/path.h"                 // Required for: MoveObjectsOnPaths
 #include "gui/dialog.h"                // Required for: DialogInit, DialogShow, DialogClose

@@ -3,9 +3,9 @@
 // the thing being placed.
 //
 // The view state (ViewTarget, ViewDistance, PreviewTime, ScreenW, ScreenH) lives with
-// the level arrays in editor/level.h. Path-driven objects are shown at PreviewTime.
+// the level arrays in level/level.h. Path-driven objects are shown at PreviewTime.
 //
-// Dependencies: editor/level, game/path, game/drawlevel, gui (dialog, widgets),
+// Dependencies: level/level, game/path, game/drawlevel, gui (dialog, widgets),
 // runtime/gfx3d (engine), runtime/gfx2d (drawing, sprites), runtime/frame (frame, input).
 #pragma once
 

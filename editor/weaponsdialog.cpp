@@ -1,11 +1,11 @@
 // Weapons dialog and "Weapon properties".
 //
-// Dependencies: editor/level, editor/dialogs, gui, runtime (frame, sprites).
+// Dependencies: level/level, editor/dialogs, gui, runtime (frame, sprites).
 #include "editor/weaponsdialog.h"
 
 #include "editor/dialogs.h"
 #include "editor/editor.h"           // Required for: kGuiFont
-#include "editor/level.h"
+#include "level/level.h"
 #include "gui/dialog.h"
 #include "gui/proptable.h"
 #include "gui/widgets.h"

@@ -2,7 +2,7 @@
 // speed and angle of a kind's shot as sliders from 0 to 1. WeaponsDialog itself is
 // declared with the other dialogs in editor/dialogs.h.
 //
-// Dependencies: editor/level (WeaponTable), gui, runtime (frame, sprites).
+// Dependencies: level/level (WeaponTable), gui, runtime (frame, sprites).
 #pragma once
 
 #include "runtime/frame/strvalue.h"   // Required for: Number

@@ -11,8 +11,8 @@
 #include <iterator>
 #include <string>
 
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "runtime/gfx3d/model.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // Contact: box and ray tests against placed objects, behind a bounding test.
 //
-// Dependencies: editor/level, runtime/gfx3d.
+// Dependencies: level/level, runtime/gfx3d.
 #include "game/contact.h"
 
 #include <algorithm>   // Required for: std::min, std::max
 #include <cmath>       // Required for: std::hypot, std::sqrt
 
-#include "editor/level.h"           // Required for: ObjPos, ObjProps, ObjState
+#include "level/level.h"           // Required for: ObjPos, ObjProps, ObjState
 #include "runtime/gfx3d/engine.h"   // Required for: CollisionBox, CollisionRay, SetMovement
 #include "runtime/gfx3d/model.h"    // Required for: MeshObject (frame triangles)
 

@@ -7,7 +7,7 @@
 // test far from an object never places it; the answers are those of the engine alone.
 // Take a fresh scene after objects move.
 //
-// Dependencies: editor/level (the object arrays), runtime/gfx3d (engine, models).
+// Dependencies: level/level (the object arrays), runtime/gfx3d (engine, models).
 #pragma once
 
 #include <vector>   // Required for: std::vector

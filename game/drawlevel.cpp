@@ -1,6 +1,6 @@
 // Level drawing: actors, objects, items, shadows and the editing markers.
 //
-// Dependencies: editor/level, game/path, runtime/gfx3d (engine), runtime/gfx2d
+// Dependencies: level/level, game/path, runtime/gfx3d (engine), runtime/gfx2d
 // (draw2d), runtime/frame (frame, numbers).
 #include "game/drawlevel.h"
 
@@ -8,7 +8,7 @@
 #include <cmath>       // Required for: std::floor, std::hypot
 #include <vector>      // Required for: std::vector
 
-#include "editor/level.h"              // Required for: the level arrays
+#include "level/level.h"              // Required for: the level arrays
 #include "game/path.h"                 // Required for: PathPointCount
 #include "runtime/frame/frame.h"       // Required for: GetElapsedTime
 #include "runtime/frame/numbers.h"     // Required for: SinDeg, IntMod

@@ -11,7 +11,7 @@
 // far as possible (no texture, no animation) or skipped; they never index outside an
 // array.
 //
-// Dependencies: editor/level (the level arrays), game/path (path point counts),
+// Dependencies: level/level (the level arrays), game/path (path point counts),
 // runtime/gfx3d (scene commands, CollisionRay), runtime/gfx2d (SetAlphaMode),
 // runtime/frame (elapsed time).
 #pragma once

@@ -1,11 +1,11 @@
 // Game run state, time step and controls.
 //
-// Dependencies: editor/level, runtime/frame.
+// Dependencies: level/level, runtime/frame.
 #include "game/gamerun.h"
 
 #include <cmath>   // Required for: std::floor
 
-#include "editor/level.h"                // Required for: ActorPos, WeaponTable
+#include "level/level.h"                // Required for: ActorPos, WeaponTable
 #include "game/contact.h"                // Required for: ForgetModelBounds
 #include "runtime/frame/frame.h"         // Required for: GetElapsedTime
 #include "runtime/frame/input.h"         // Required for: KeyState

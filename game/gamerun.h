@@ -5,7 +5,7 @@
 // A GameRun lives for one call of PlayLevel; every run starts from the values of
 // StartGameRun. Actor 0 of the level arrays is the player.
 //
-// Dependencies: editor/level (the player's position, the weapon kinds),
+// Dependencies: level/level (the player's position, the weapon kinds),
 // runtime/frame (elapsed time, KeyState).
 #pragma once
 

@@ -1,12 +1,12 @@
 // Player movement and collision response.
 //
-// Dependencies: game/gamerun, game/contact, game/path, editor/level, runtime/frame.
+// Dependencies: game/gamerun, game/contact, game/path, level/level, runtime/frame.
 #include "game/movement.h"
 
 #include <algorithm>   // Required for: std::min, std::max
 #include <cmath>       // Required for: std::fabs, std::sqrt
 
-#include "editor/level.h"            // Required for: the level arrays
+#include "level/level.h"            // Required for: the level arrays
 #include "game/contact.h"            // Required for: BoxTouchesObject, RayAgainstObject
 #include "game/path.h"               // Required for: MoveObjectsOnPaths, animPhase
 #include "runtime/frame/input.h"     // Required for: JoystickRumble

@@ -6,7 +6,7 @@
 // Only Land objects block; Water objects make the player swim.
 //
 // Dependencies: game/gamerun, game/contact, game/path (MoveObjectsOnPaths),
-// editor/level, runtime/frame (numbers, elapsed time, joystick rumble).
+// level/level, runtime/frame (numbers, elapsed time, joystick rumble).
 #pragma once
 
 #include "game/gamerun.h"             // Required for: GameRun

@@ -1,13 +1,13 @@
 // Path motion: closed-loop paths walked at a fixed speed on one clock.
 //
-// Dependencies: editor/level (PathLen, PathPoints, the object and actor arrays),
+// Dependencies: level/level (PathLen, PathPoints, the object and actor arrays),
 // runtime/frame (numbers).
 #include "game/path.h"
 
 #include <algorithm>   // Required for: std::min, std::max
 #include <cmath>       // Required for: std::fmod, std::isfinite, std::sqrt
 
-#include "editor/level.h"             // Required for: the level arrays
+#include "level/level.h"             // Required for: the level arrays
 #include "runtime/frame/numbers.h"    // Required for: ATan2Deg
 
 Number animPhase = 0;

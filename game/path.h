@@ -9,7 +9,7 @@
 // where it is; a path without two distinct points holds its followers at its first
 // point.
 //
-// Dependencies: editor/level (the level arrays), runtime/frame (numbers).
+// Dependencies: level/level (the level arrays), runtime/frame (numbers).
 #pragma once
 
 #include "runtime/frame/strvalue.h"   // Required for: Number

@@ -1,13 +1,13 @@
 // Test play: the game loop, camera and HUD.
 //
 // Dependencies: game/gamerun, game/movement, game/rules, game/contact, game/path,
-// game/drawlevel, editor/level, runtime/gfx3d, runtime/gfx2d, runtime/frame.
+// game/drawlevel, level/level, runtime/gfx3d, runtime/gfx2d, runtime/frame.
 #include "game/playlevel.h"
 
 #include <algorithm>   // Required for: std::min, std::max
 #include <cmath>       // Required for: std::floor, std::fabs, std::sqrt, std::trunc
 
-#include "editor/level.h"               // Required for: the level arrays, MediaRoot
+#include "level/level.h"               // Required for: the level arrays, MediaRoot
 #include "game/contact.h"               // Required for: ContactScene, RayAgainstObject
 #include "game/drawlevel.h"             // Required for: DrawLevel, kShadowModel
 #include "game/movement.h"              // Required for: UpdateGround, MovePlayer

@@ -6,7 +6,7 @@
 // are deleted, items are used up); the caller restores them if it wants them back.
 //
 // Dependencies: game/gamerun, game/movement, game/rules, game/path, game/drawlevel,
-// editor/level, runtime/gfx3d (scene), runtime/gfx2d (sprites, text), runtime/frame.
+// level/level, runtime/gfx3d (scene), runtime/gfx2d (sprites, text), runtime/frame.
 #pragma once
 
 #include <vector>   // Required for: std::vector

@@ -1,12 +1,12 @@
 // Rules of enemies, damage, items and shots.
 //
-// Dependencies: game/gamerun, game/contact, editor/level, runtime/frame.
+// Dependencies: game/gamerun, game/contact, level/level, runtime/frame.
 #include "game/rules.h"
 
 #include <algorithm>   // Required for: std::min
 #include <cmath>       // Required for: std::floor
 
-#include "editor/level.h"            // Required for: the level arrays
+#include "level/level.h"            // Required for: the level arrays
 #include "game/contact.h"            // Required for: BoxTouchesObject
 #include "runtime/frame/frame.h"     // Required for: GetElapsedTime
 #include "runtime/frame/numbers.h"   // Required for: SinDeg, CosDeg

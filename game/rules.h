@@ -5,7 +5,7 @@
 // nothing, an ammunition item for a kind that does not exist is used up without
 // effect, and the actor list may shrink while shots hit.
 //
-// Dependencies: game/gamerun, game/contact, editor/level, runtime/frame.
+// Dependencies: game/gamerun, game/contact, level/level, runtime/frame.
 #pragma once
 
 #include <vector>   // Required for: std::vector

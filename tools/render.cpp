@@ -7,8 +7,8 @@
 #include <GL/gl.h>
 #include <png.h>
 
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "editor/view.h"
 #include "runtime/files/files.h"
 #include "runtime/frame/frame.h"

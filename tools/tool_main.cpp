@@ -24,8 +24,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "runtime/files/files.h"
 #include "runtime/files/ini.h"     // Required for: IniDocumentText
 #include "runtime/frame/program.h"

@@ -7,7 +7,7 @@
 #include "editor/dialogs.h"
 #include "editor/pathdialog.h"
 #include "editor/itemsdialog.h"
-#include "editor/levelfile.h"
+#include "level/levelfile.h"
 #include "tests/editor/editor_support.h"
 
 namespace {

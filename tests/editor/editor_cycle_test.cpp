@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "editor/levelfile.h"
+#include "level/levelfile.h"
 #include "runtime/files/files.h"
 #include "runtime/frame/frame.h"
 #include "runtime/frame/input.h"

@@ -15,13 +15,13 @@
 #include <gtest/gtest.h>
 
 #include "editor/editor.h"
-#include "editor/level.h"
+#include "level/level.h"
 #include "gui/dialog.h"
 #include "gui/proptable.h"
 #include "gui/widgets.h"
 #include "runtime/platform/scancodes.h"
 #include "runtime/gfx2d/draw2d.h"
-#include "tests/editor/level_media.h"
+#include "tests/level/level_media.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/headless.h"
 #include "tools/demo.h"

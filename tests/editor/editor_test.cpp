@@ -8,7 +8,7 @@
 #include "runtime/frame/frame.h"
 #include "runtime/frame/input.h"
 #include "tests/editor/editor_support.h"
-#include "tests/editor/level_slots.h"
+#include "tests/level/level_slots.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "editor/level.h"
+#include "level/level.h"
 #include "editor/view.h"
 #include "game/path.h"
 #include "runtime/gfx3d/engine.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/level.h"
+#include "level/level.h"
 #include "game/drawlevel.h"
 #include "runtime/gfx3d/engine.h"
 #include "tests/game/game_support.h"

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/level.h"
+#include "level/level.h"
 #include "game/contact.h"
 #include "game/gamerun.h"
 #include "game/movement.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "editor/level.h"
+#include "level/level.h"
 #include "game/path.h"
 #include "tests/game/game_support.h"
 #include "tests/support/ends_program.h"

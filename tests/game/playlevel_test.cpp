@@ -15,7 +15,7 @@
 #include "game/rules.h"
 #include "runtime/frame/frame.h"
 #include "runtime/frame/input.h"
-#include "tests/editor/level_media.h"
+#include "tests/level/level_media.h"
 #include "tests/game/game_support.h"
 #include "tests/support/gui_driver.h"
 #include "tools/demo.h"

@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "runtime/gfx2d/bmp.h"
 #include "runtime/gfx3d/engine.h"
 #include "runtime/gfx3d/model.h"

@@ -1,7 +1,7 @@
 // Level file: LoadLevel, SaveLevel and the model animation files.
 //
 // Dependencies: level, files (INI document, line file, atomic write), gfx2d, gfx3d.
-#include "editor/levelfile.h"
+#include "level/levelfile.h"
 
 #include <algorithm>       // Required for: std::clamp, std::max, std::min, std::count
 #include <cmath>           // Required for: std::floor, std::nearbyint
@@ -11,7 +11,7 @@
 #include <utility>         // Required for: std::pair
 #include <vector>
 
-#include "editor/level.h"            // Required for: the level arrays
+#include "level/level.h"            // Required for: the level arrays
 #include "runtime/files/files.h"     // Required for: ReadFileLine, WriteFileLine, WriteFileAtomically
 #include "runtime/files/ini.h"       // Required for: IniOpen, IniDocumentText
 #include "runtime/frame/dimarray.h"  // Required for: DimArray

@@ -2,11 +2,11 @@
 //
 // Dependencies: frame, files (FileExists), gfx2d (LoadSprite), gfx3d (LoadObject),
 // levelfile (LoadModelAnims).
-#include "editor/level.h"
+#include "level/level.h"
 
 #include <algorithm>   // Required for: std::max, std::min
 
-#include "editor/levelfile.h"        // Required for: LoadModelAnims
+#include "level/levelfile.h"        // Required for: LoadModelAnims
 #include "runtime/files/files.h"     // Required for: FileExists
 #include "runtime/gfx2d/sprites.h"   // Required for: LoadSprite
 #include "runtime/gfx3d/engine.h"    // Required for: LoadObject

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/level.h"
-#include "editor/levelfile.h"
+#include "level/level.h"
+#include "level/levelfile.h"
 #include "runtime/files/files.h"
 #include "runtime/files/ini.h"
 #include "tests/editor/editor_support.h"

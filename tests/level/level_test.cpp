@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "editor/level.h"
+#include "level/level.h"
 #include "runtime/files/files.h"
 #include "runtime/files/ini.h"
-#include "tests/editor/level_media.h"
-#include "tests/editor/level_slots.h"
+#include "tests/level/level_media.h"
+#include "tests/level/level_slots.h"
 #include "tests/support/ends_program.h"
 
 using level_media::AnimBytes;
