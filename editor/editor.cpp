@@ -139,7 +139,7 @@ bool CopyFileBytes(const std::string& from, const std::string& to) {
 void LoadStartLevel() {
     if (RecoveryCopyIsNewer()) {
         SetSystemPointer(1);
-        LoadFont("guifont.bmp", kGuiFont);
+        LoadFont(OwnMediaFile("guifont.bmp"), kGuiFont);
         SetFont(kGuiFont);
         const Number yes = MessageBox(
             "The level was not saved when the editor last ended. Load the recovered copy?", 1);
@@ -403,12 +403,12 @@ void RecoverOnEnd() {
 }  // namespace
 
 void EditorStart() {
-    LoadObject("pointer.kmo", kPointerModel);
-    LoadSprite("hand.bmp", kHandSprite);
-    LoadObject("skybox.kmo", kSkyModel);
-    LoadSprite("skybox.bmp", kSkySprite);
-    LoadSprite("mousehelp.bmp", kMouseHelpSprite);
-    LoadSprite("mousepointer.bmp", kMousePointerSprite);
+    LoadObject(OwnMediaFile("pointer.kmo"), kPointerModel);
+    LoadSprite(OwnMediaFile("hand.bmp"), kHandSprite);
+    LoadObject(OwnMediaFile("skybox.kmo"), kSkyModel);
+    LoadSprite(OwnMediaFile("skybox.bmp"), kSkySprite);
+    LoadSprite(OwnMediaFile("mousehelp.bmp"), kMouseHelpSprite);
+    LoadSprite(OwnMediaFile("mousepointer.bmp"), kMousePointerSprite);
     ResetLevelArrays();
     SetFrameLimit(kEditorFrameLimit);
     ViewDistance = 12;
@@ -429,7 +429,7 @@ void EditorMain() {
     editor.editPos.Dim(4);
     SetSystemPointer(1);
     SetMousePosition(100, 100);
-    LoadFont("guifont.bmp", kGuiFont);
+    LoadFont(OwnMediaFile("guifont.bmp"), kGuiFont);
     DialogInit(0, 0, ScreenW / 3, ScreenH);
     BuildPanel();
     for (;;) {

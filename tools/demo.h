@@ -10,6 +10,8 @@
 #include <string>  // Required for: std::string
 #include <vector>  // Required for: std::vector
 
+#include "tools/picture.h"  // Required for: Picture
+
 // Name of the media folder inside the demo directory, as the level file names it.
 inline constexpr const char* kDemoMediaFolder = "media";
 
@@ -24,6 +26,13 @@ struct DemoResult {
 // media folder. An existing "level.ini" or model animation file is kept, since the editor
 // saves those; other files of the same names are replaced.
 DemoResult WriteDemo(const std::string& dir);
+
+// Writes only the editor's own media into `dir` (created when missing): the fonts, the
+// pointers and the sky that the editor loads from beside itself or from its install folder.
+DemoResult WriteEditorMedia(const std::string& dir);
+
+// The program's icon, `size` pixels square; kTransparent outside its rounded corners.
+Picture ProgramIcon(int size);
 
 // The text of the demo's "level.ini" (CR LF lines, as the level writer makes them).
 std::string DemoLevelText();

@@ -452,6 +452,10 @@ int CmdRender(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--version") {
+        std::cout << "zentrovel-tool " << ZV_VERSION << std::endl;
+        return kExitOk;
+    }
     // The model loader's trace goes to standard output, which belongs to the JSON answer.
     SetModelLoadTrace(false);
     std::vector<std::string> args(argv + 1, argv + argc);

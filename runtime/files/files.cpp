@@ -10,13 +10,15 @@
 #include <algorithm>     // Required for: std::all_of
 #include <array>
 #include <cerrno>
-#include <cstdio>        // Required for: std::remove
+#include <cstdio>        // Required for: std::remove, std::fprintf
 #include <cstring>       // Required for: strerror
+#include <filesystem>    // Required for: lexically_normal (the install folder as shown)
 #include <limits>        // Required for: std::numeric_limits
 #include <new>           // Required for: std::bad_alloc
 #include <vector>
 
 #include "runtime/frame/program.h"   // Required for: RaiseRuntimeError, AddShutdownStep, AppendErrorLog
+#include "runtime/platform/platform.h" // Required for: ProgramDirectory
 
 namespace {
 
@@ -402,6 +404,25 @@ void DeleteFileText(const StrValue& name) {
 }
 
 StrValue GetCurrentDir() { return StrValue(CurrentDirectory()); }
+
+// Where an install keeps the program's own media, relative to the program's folder.
+#ifndef ZV_OWN_MEDIA_FROM_PROGRAM
+#define ZV_OWN_MEDIA_FROM_PROGRAM "../share/zentrovel/"
+#endif
+
+StrValue OwnMediaFile(const StrValue& name) {
+    const std::string beside = GetPlatform().ProgramDirectory();
+    const std::string installed =
+        std::filesystem::path(beside + ZV_OWN_MEDIA_FROM_PROGRAM).lexically_normal().string();
+    for (const std::string& dir : {beside, installed}) {
+        if (IsReadableFile(dir + name.Std())) return StrValue(dir + name.Std());
+    }
+    const std::string text = "Media file \"" + name.Std() + "\" missing: looked in " +
+                             (beside.empty() ? "./" : beside) + " and " + installed;
+    std::fprintf(stderr, "Zentrovel: %s\n", text.c_str());
+    AppendErrorLog(text);
+    return name;
+}
 
 Number SetCurrentDir(const StrValue& path) {
     if (path.Empty()) return 0;

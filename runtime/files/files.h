@@ -54,6 +54,12 @@ StrValue GetCurrentDir();
 // Changes the current directory (names resolve like files); 1 on success, else 0.
 Number SetCurrentDir(const StrValue& path);
 
+// The program's own media (its fonts, pointers and sky): the file beside the program,
+// else the one in ../share/zentrovel/ beside it, where an install keeps them. A file in
+// neither place is named on standard error and in the error log, and the name comes back
+// unchanged, so its loader fails as for any other missing file.
+StrValue OwnMediaFile(const StrValue& name);
+
 // Line `line` of the file without its line end and trailing control bytes;
 // "NO_DATA" for an empty or missing line (end code 7 when out of range),
 // "NO_FILE" when the file cannot be read (end code 3).

@@ -7,7 +7,7 @@
 #include <cmath>       // Required for: std::ceil, std::isnan
 #include <vector>      // Required for: std::vector
 
-#include "runtime/files/files.h"     // Required for: ResolveFile
+#include "runtime/files/files.h"     // Required for: ResolveFile, OwnMediaFile
 #include "runtime/frame/frame.h"     // Required for: GraphicsAvailable, AddFlipHook, GetScreenSize
 #include "runtime/frame/program.h"   // Required for: RaiseRuntimeError, AppendErrorLog
 #include "runtime/gfx2d/bmp.h"       // Required for: kSpriteColourKey
@@ -81,7 +81,7 @@ void ShowStartupScreen() {
     ForgetSpriteTextures();
     ResetAfterFlip();
     LoadFont("", 0);
-    LoadFont("smalfont.bmp", 0);
+    LoadFont(OwnMediaFile("smalfont.bmp"), 0);
     Number glyphWidth = 0, glyphHeight = 0, screenWidth = 0, screenHeight = 0;
     GetFontSize(glyphWidth, glyphHeight);
     GetScreenSize(screenWidth, screenHeight);
