@@ -10,8 +10,6 @@
 #include <string>  // Required for: std::string
 #include <vector>  // Required for: std::vector
 
-#include "tools/picture.h"  // Required for: Picture
-
 // Name of the media folder inside the demo directory, as the level file names it.
 inline constexpr const char* kDemoMediaFolder = "media";
 
@@ -30,9 +28,6 @@ DemoResult WriteDemo(const std::string& dir);
 // Writes only the editor's own media into `dir` (created when missing): the fonts, the
 // pointers and the sky that the editor loads from beside itself or from its install folder.
 DemoResult WriteEditorMedia(const std::string& dir);
-
-// The program's icon, `size` pixels square; kTransparent outside its rounded corners.
-Picture ProgramIcon(int size);
 
 // The text of the demo's "level.ini" (CR LF lines, as the level writer makes them).
 std::string DemoLevelText();

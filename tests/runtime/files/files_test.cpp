@@ -1,4 +1,5 @@
 // Name resolution, directories, deletion and safe writes.
+#include "runtime/platform/headless_platform.h"
 #include "tests/runtime/files/scratch_dir.h"
 
 namespace fs = std::filesystem;
@@ -40,6 +41,23 @@ TEST_F(FilesTest, CurrentDirectoryEndsWithSlashAndChangesLikeFileNames) {
     EXPECT_EQ(SetCurrentDir("/"), 1);
     EXPECT_EQ(GetCurrentDir().Std(), "/");
     EXPECT_EQ(SetCurrentDir(start), 1);
+}
+
+TEST_F(FilesTest, OwnMediaComesFromBesideTheProgramElseFromItsInstallFolder) {
+    HeadlessPlatform program;   // its program folder is the current one
+    UsePlatform(&program);
+    WriteBytes("bin/font.bmp", "beside");
+    WriteBytes("share/zentrovel/font.bmp", "installed");
+    WriteBytes("share/zentrovel/sky.bmp", "installed");
+    fs::current_path("bin");
+    EXPECT_EQ(OwnMediaFile("font.bmp").Std(), dir_ + "/bin/font.bmp");
+    EXPECT_EQ(OwnMediaFile("sky.bmp").Std(), dir_ + "/share/zentrovel/sky.bmp");
+    EXPECT_EQ(OwnMediaFile("hand.bmp").Std(), "hand.bmp");
+    UsePlatform(nullptr);
+    EXPECT_NE(ErrorLog().find("Media file \"hand.bmp\" missing: looked in " + dir_ + "/bin/ and " + dir_ +
+                              "/share/zentrovel/\r\n"),
+              std::string::npos)
+        << ErrorLog();
 }
 
 TEST_F(FilesTest, FailedAtomicWriteKeepsTheOldFileAndLogsALine) {
