@@ -12,6 +12,10 @@ export XDG_CACHE_HOME=$scratch/cache XDG_DATA_HOME=$scratch/data XDG_CONFIG_HOME
 export MESA_SHADER_CACHE_DISABLE=true ZENTROVEL_AUTOMATED=1 DBUS_SESSION_BUS_ADDRESS=disabled:
 mkdir -p "$scratch/xvfb" "$scratch/tmp"
 cd "$dir"
+# The Debian package, which the package test checks (only for the regular build).
+if [ "$dir" = "$root/build" ]; then
+  cpack -G DEB >/dev/null || { echo "cpack -G DEB failed" >&2; exit 1; }
+fi
 # The virtual X server keeps its files apart from the tests' temporary directory. Its own clean-up
 # may complain; the tests' result is what counts.
 export ZV_SCRATCH=$scratch
