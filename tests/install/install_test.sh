@@ -61,12 +61,13 @@ start() {
   win=$(timeout 30 xdotool search --sync --onlyvisible --pid $pid --name '^Zentrovel' | head -1)
   [ -n "$win" ] || fail "no editor window; standard error: $(cat "$work/err")"
   for _ in $(seq 150); do
-    import -window "$win" -crop 1x1+130+590 -depth 8 txt:- 2>/dev/null | grep -q '(2[0-5][0-9],' && return 0
+    timeout 10 import -window "$win" -crop 1x1+130+590 -depth 8 txt:- 2>/dev/null | grep -q '(2[0-5][0-9],' &&
+      return 0
     sleep 0.1
   done
   fail "no panel in the editor's window"
 }
-stop() { kill $pid; wait $pid 2>/dev/null || true; pid=; }
+stop() { kill -9 $pid; wait $pid 2>/dev/null || true; pid=; }
 
 start
 grep -i missing "$work/err" "$work/tmp/ErrorLog.txt" && fail "the installed editor misses media"
