@@ -60,7 +60,7 @@ start() {
   local win
   win=$(timeout 30 xdotool search --sync --onlyvisible --pid $pid --name '^Zentrovel' | head -1)
   [ -n "$win" ] || fail "no editor window; standard error: $(cat "$work/err")"
-  for _ in $(seq 150); do
+  for _ in $(seq 300); do
     timeout 10 import -window "$win" -crop 1x1+130+590 -depth 8 txt:- 2>/dev/null | grep -q '(2[0-5][0-9],' &&
       return 0
     sleep 0.1
@@ -70,7 +70,7 @@ start() {
 stop() { kill -9 $pid; wait $pid 2>/dev/null || true; pid=; }
 
 start
-grep -i missing "$work/err" "$work/tmp/ErrorLog.txt" && fail "the installed editor misses media"
+grep "Media file" "$work/err" "$work/tmp/ErrorLog.txt" && fail "the installed editor misses media"
 stop
 [ "$mode" = package ] && exit 0
 
