@@ -11,7 +11,7 @@
 // "NO_FILE" are returned. Failed writes leave the old file untouched and add a line
 // to the error log.
 //
-// Dependencies: runtime/frame (strvalue, program).
+// Dependencies: runtime/frame (strvalue, program), runtime/platform (the program's folder).
 #pragma once
 
 #include <cstddef>       // Required for: size_t
