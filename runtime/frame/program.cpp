@@ -3,6 +3,8 @@
 
 #include <cstdio>    // Required for: FILE, fopen, fwrite
 #include <cstdlib>   // Required for: std::exit, getenv
+#include <unistd.h>  // Required for: getcwd
+
 #include <utility>
 #include <vector>
 
@@ -64,9 +66,20 @@ void EndProgram() {
 }
 
 std::string ErrorLogPath() {
+    // A relative TMPDIR means the directory the program started in: the start-up change
+    // to the program directory must not send later lines elsewhere.
+    static std::string relative, absolute;
     std::string dir;
     if (const char* t = std::getenv("TMPDIR"); t && *t) dir = t;
     else dir = "/tmp";
+    if (dir[0] != '/') {
+        if (dir != relative) {
+            char cwd[4096];
+            relative = dir;
+            absolute = getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + dir : dir;
+        }
+        dir = absolute;
+    }
     if (dir.back() != '/') dir += '/';
     return dir + "ErrorLog.txt";
 }

@@ -2,6 +2,7 @@
 #include <array>
 #include <cmath>
 #include <fstream>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -128,3 +129,19 @@ TEST_F(FrameLoop, ViewportAndWindowModes) {
 }
 
 }  // namespace
+
+TEST(ErrorLog, ARelativeTmpdirStaysTheStartDirectorysAfterAChangeOfDirectory) {
+    const std::string start = std::filesystem::current_path();
+    const std::string old = std::getenv("TMPDIR");
+    const std::filesystem::path base = std::filesystem::path(old) / "relative-log";
+    std::filesystem::create_directories(base / "logs");
+    std::filesystem::current_path(base);
+    setenv("TMPDIR", "logs", 1);
+    AppendErrorLog("one");
+    std::filesystem::current_path("/");
+    AppendErrorLog("two");
+    setenv("TMPDIR", old.c_str(), 1);
+    std::filesystem::current_path(start);
+    std::ifstream in(base / "logs/ErrorLog.txt", std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "one\r\ntwo\r\n");
+}
