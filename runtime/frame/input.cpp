@@ -211,8 +211,9 @@ void WaitForInput() {
         }
         const MouseReading r = ReadMouse();
         ClampPointer();
+        // A wheel step is kept for the next frame's reads only if the wait ends here.
         if (in.pointerX != in.waitX || in.pointerY != in.waitY || r.left != in.waitLeft ||
-            r.right != in.waitRight) {
+            r.right != in.waitRight || r.wheel != 0) {
             in.waitX = in.pointerX;
             in.waitY = in.pointerY;
             in.waitLeft = r.left;

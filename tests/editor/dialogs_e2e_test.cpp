@@ -167,7 +167,7 @@ TEST_F(DialogsTest, WeaponKindsAddDeleteAndSliders) {
 
 TEST_F(DialogsTest, PathEditorCameraPointsPosAndDeletes) {
     Strings points;
-    std::string selected;
+    std::string selected, question;
     gui().Click("bt_paths");
     CameraMovesBack("bt_view", 2);
     // Path 1: four points; clicking it centres the view on them.
@@ -184,19 +184,21 @@ TEST_F(DialogsTest, PathEditorCameraPointsPosAndDeletes) {
     SelectLine("ls_pts", 0).Idle(1);
     gui().Click("bt_del_pt").Idle(1);
     SelectLine("ls_pth", 0).Idle(1);
-    gui().Click("bt_del_pth").Idle(1).Click("bt_ok");
+    gui().Click("bt_del_pth");
+    AnswerMessage(question).Idle(1).Click("bt_ok");
     SaveFromPanel();
     RunEditor();
     EXPECT_EQ(selected, "7") << "the new point is selected";
+    EXPECT_EQ(question, "Delete Path #0 and take it from the 1 object that uses it?");
     EXPECT_EQ(points, (Strings{"A  1.0,  0.0,  1.0", "B  2.0,  0.0,  2.0", "C  2.0,  0.0,  2.0"}));
     const std::string saved = Saved();
     EXPECT_NE(saved.find("maxpathpoints=9\r\n"), std::string::npos);
-    // Path 2 took the place of path 0, and the lift, still on path 0, stands on its start.
+    // Path 2 took the place of path 0; the lift, on the deleted path, stays where it stood.
     EXPECT_EQ(Section(saved, "paths"),
               Crlf("[paths]\ncount=2\n0=2 7.0 4.5 2.0 2.0 0.0 2.0 \n"
                    "1=8 -2.0 0.0 -3.0 2.0 0.0 -3.0 2.0 0.0 -11.0 -2.0 0.0 -11.0 -1.0 0.0 -2.0 -1.0 0.0 -2.0 "
                    "-1.0 0.0 -2.0 -1.0 0.0 -2.0 \n"));
-    EXPECT_NE(saved.find("\r\n7=7 4.5 2 0 4 3 0 0 0 \r\n"), std::string::npos);
+    EXPECT_NE(saved.find("\r\n7=-8 0.3 -12 0 4 3 0 0 -1 \r\n"), std::string::npos) << Section(saved, "objects");
 }
 
 TEST_F(DialogsTest, ClickBelowTheLastPathEmptiesThePointList) {

@@ -1,0 +1,196 @@
+// Level snapshots: copying the level arrays into shared blocks and back.
+//
+// Dependencies: level, gfx2d (LoadSprite), gfx3d (LoadObject).
+#include "level/snapshot.h"
+
+#include <algorithm>       // Required for: std::min, std::copy
+#include <cstring>         // Required for: std::memcmp
+#include <unordered_set>
+
+#include "level/level.h"
+#include "runtime/gfx2d/sprites.h"     // Required for: LoadSprite, kSpriteSlotCount
+#include "runtime/gfx3d/engine.h"      // Required for: LoadObject
+#include "runtime/gfx3d/lumenor3d.h"   // Required for: kModelSlots
+
+namespace {
+
+// 4 KB of numbers: a moved object touches one block of each column it changes.
+constexpr size_t kBlockNumbers = 512;
+
+enum ArrayIndex { kAnims, kObjPos, kObjProps, kObjState, kPathLen, kPathPoints, kActorProps, kActorPos,
+                  kActorState, kSpecials, kWeapons, kArrayCount };
+
+DimArray<Number>* const kLevelArrays[kArrayCount] = {&ModelAnims, &ObjPos,     &ObjProps,   &ObjState,
+                                                     &PathLen,    &PathPoints, &ActorProps, &ActorPos,
+                                                     &ActorState, &SpecialItems, &WeaponTable};
+
+size_t ElementCount(const std::array<int32_t, 8>& dims) {
+    if (dims[0] <= 0) return 0;
+    size_t n = 1;
+    for (int32_t d : dims) n *= static_cast<size_t>(std::max(1, d));
+    return n;
+}
+
+bool SameBlock(const std::vector<Number>& a, const std::vector<Number>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Number)) == 0;
+}
+
+ArrayCopy CopyArray(const DimArray<Number>& a, const ArrayCopy* base) {
+    ArrayCopy copy;
+    for (int k = 0; k < 8; ++k) copy.dims[k] = static_cast<int32_t>(a.Extent(k));
+    const size_t n = ElementCount(copy.dims);
+    const bool sameShape = base && base->dims == copy.dims;
+    for (size_t at = 0, i = 0; at < n; at += kBlockNumbers, ++i) {
+        std::vector<Number> block(a.Data() + at, a.Data() + std::min(n, at + kBlockNumbers));
+        if (sameShape && i < base->blocks.size() && SameBlock(*base->blocks[i], block)) {
+            copy.blocks.push_back(base->blocks[i]);
+        } else {
+            copy.blocks.push_back(std::make_shared<const std::vector<Number>>(std::move(block)));
+        }
+    }
+    return copy;
+}
+
+void PasteArray(const ArrayCopy& copy, DimArray<Number>& a) {
+    const auto& d = copy.dims;
+    if (d[0] <= 0) {
+        a.Dim(0);
+        return;
+    }
+    a.Dim(d[0], d[1], d[2], d[3], d[4], d[5], d[6], d[7]);
+    Number* out = a.Data();
+    for (const auto& block : copy.blocks) out = std::copy(block->begin(), block->end(), out);
+}
+
+bool SameArray(const ArrayCopy& a, const ArrayCopy& b) {
+    if (a.dims != b.dims || a.blocks.size() != b.blocks.size()) return false;
+    for (size_t i = 0; i < a.blocks.size(); ++i) {
+        if (a.blocks[i] != b.blocks[i] && !SameBlock(*a.blocks[i], *b.blocks[i])) return false;
+    }
+    return true;
+}
+
+Number At(const ArrayCopy& a, int row, int column) {
+    const size_t at = static_cast<size_t>(row) + static_cast<size_t>(column) * static_cast<size_t>(a.dims[0]);
+    return (*a.blocks[at / kBlockNumbers])[at % kBlockNumbers];
+}
+
+bool SameNumber(Number a, Number b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Compares the given columns of two record arrays of equal shape; `skip` leaves out
+// the rows it names.
+template <class Skip>
+bool SameColumns(const ArrayCopy& a, const ArrayCopy& b, std::initializer_list<int> columns, Skip skip) {
+    if (a.dims != b.dims) return false;
+    for (int row = 0; row < a.dims[0]; ++row) {
+        for (int column : columns) {
+            if (!skip(row, column) && !SameNumber(At(a, row, column), At(b, row, column))) return false;
+        }
+    }
+    return true;
+}
+
+std::shared_ptr<const std::vector<std::string>> CopyNames(const DimArray<StrValue>& names,
+                                                          const std::shared_ptr<const std::vector<std::string>>& base) {
+    std::vector<std::string> out;
+    for (int i = 0; i < names.Extent(0); ++i) out.push_back(names(i).Std());
+    if (base && *base == out) return base;
+    return std::make_shared<const std::vector<std::string>>(std::move(out));
+}
+
+void PasteNames(const std::vector<std::string>& names, DimArray<StrValue>& out) {
+    if (names.empty()) {
+        out.Dim(0);
+        return;
+    }
+    out.Dim(static_cast<Number>(names.size()));
+    for (size_t i = 0; i < names.size(); ++i) out(static_cast<Number>(i)) = StrValue(names[i]);
+}
+
+std::vector<std::string> Names(const DimArray<StrValue>& names) {
+    std::vector<std::string> out;
+    for (int i = 0; i < names.Extent(0); ++i) out.push_back(names(i).Std());
+    return out;
+}
+
+// Loads the slots whose file is not the one the level named before.
+template <class Load>
+void ReloadChangedSlots(const std::vector<std::string>& before, const std::vector<std::string>& after, bool rootChanged,
+                        int slots, Load load) {
+    for (size_t j = 0; j < std::min(after.size(), static_cast<size_t>(slots)); ++j) {
+        if (rootChanged || j >= before.size() || before[j] != after[j]) load(MediaRoot + StrValue(after[j]), j);
+    }
+}
+
+}  // namespace
+
+LevelSnapshot TakeLevelSnapshot(const LevelSnapshot* base) {
+    LevelSnapshot s;
+    s.mediaRoot = MediaRoot.Std();
+    s.pathCapacity = static_cast<int>(PathCapacity());
+    s.models = CopyNames(ModelFiles, base ? base->models : nullptr);
+    s.textures = CopyNames(TextureFiles, base ? base->textures : nullptr);
+    for (int i = 0; i < kArrayCount; ++i) {
+        const bool hasBase = base && base->arrays.size() == kArrayCount;
+        s.arrays.push_back(CopyArray(*kLevelArrays[i], hasBase ? &base->arrays[i] : nullptr));
+    }
+    return s;
+}
+
+void RestoreLevelSnapshot(const LevelSnapshot& s) {
+    const bool rootChanged = MediaRoot.Std() != s.mediaRoot;
+    const std::vector<std::string> models = Names(ModelFiles);
+    const std::vector<std::string> textures = Names(TextureFiles);
+    MediaRoot = StrValue(s.mediaRoot);
+    PasteNames(*s.models, ModelFiles);
+    PasteNames(*s.textures, TextureFiles);
+    for (int i = 0; i < kArrayCount; ++i) PasteArray(s.arrays[i], *kLevelArrays[i]);
+    SetPathCapacity(s.pathCapacity);
+    ReloadChangedSlots(models, *s.models, rootChanged, kModelSlots,
+                       [](const StrValue& path, size_t j) { LoadObject(path, static_cast<Number>(j)); });
+    ReloadChangedSlots(textures, *s.textures, rootChanged, kSpriteSlotCount,
+                       [](const StrValue& path, size_t j) { LoadSprite(path, static_cast<Number>(j)); });
+}
+
+bool SameStoredLevel(const LevelSnapshot& a, const LevelSnapshot& b) {
+    if (a.mediaRoot != b.mediaRoot || a.pathCapacity != b.pathCapacity || *a.models != *b.models ||
+        *a.textures != *b.textures) {
+        return false;
+    }
+    for (int i : {kAnims, kObjProps, kPathLen, kPathPoints, kSpecials, kWeapons}) {
+        if (!SameArray(a.arrays[i], b.arrays[i])) return false;
+    }
+    // An object whose path has points stands where the preview put it.
+    const ArrayCopy& props = a.arrays[kObjProps];
+    const ArrayCopy& pathLen = a.arrays[kPathLen];
+    const auto onPath = [&](int row, int column) {
+        if (column == 3) return false;
+        const Number p = At(props, row, 4);
+        return p >= 0 && p < pathLen.dims[0] && At(pathLen, static_cast<int>(p), 0) > 0;
+    };
+    const auto none = [](int, int) { return false; };
+    return SameColumns(a.arrays[kObjPos], b.arrays[kObjPos], {0, 1, 2, 3}, onPath) &&
+           SameColumns(a.arrays[kActorProps], b.arrays[kActorProps], {0, 1, 4, 5}, none) &&
+           SameColumns(a.arrays[kActorPos], b.arrays[kActorPos], {0, 1, 2, 3}, none);
+}
+
+size_t SnapshotBytes(const std::vector<const LevelSnapshot*>& snapshots) {
+    std::unordered_set<const void*> seen;
+    size_t bytes = 0;
+    const auto count = [&](const void* p, size_t n) {
+        if (seen.insert(p).second) bytes += n;
+    };
+    for (const LevelSnapshot* s : snapshots) {
+        bytes += sizeof(LevelSnapshot) + s->mediaRoot.size();
+        for (const auto* names : {s->models.get(), s->textures.get()}) {
+            size_t n = sizeof(*names);
+            for (const std::string& name : *names) n += sizeof(name) + name.size();
+            count(names, n);
+        }
+        for (const ArrayCopy& a : s->arrays) {
+            bytes += sizeof(ArrayCopy) + a.blocks.size() * sizeof(a.blocks[0]);
+            for (const auto& block : a.blocks) count(block.get(), sizeof(*block) + block->size() * sizeof(Number));
+        }
+    }
+    return bytes;
+}
