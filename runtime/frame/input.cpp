@@ -199,16 +199,22 @@ StrValue ReadKeyChar() {
 void WaitForInput() {
     InputState& in = Input();
     Platform& p = GetPlatform();
+    const auto anyKeyDown = [&p] {
+        for (int scan = 0; scan < 255; ++scan) {
+            if (p.KeyDown(scan)) return true;
+        }
+        return false;
+    };
     for (int pass = 0; pass < 8; ++pass) {
-        PollInputFrame();
+        // A key tapped just before the frame's own poll shows until the next poll only: the
+        // first pass leaves it for the frame after this wait rather than polling it away.
+        if (pass > 0 || !anyKeyDown()) PollInputFrame();
         // A quick Alt+F4 seen by this poll is gone by the next FlipScreen's poll.
         if ((EscapeAllowed() && p.KeyDown(kKeyEscape)) || (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4))) {
             SetEndCode(0);
             EndProgram();
         }
-        for (int scan = 0; scan < 255; ++scan) {
-            if (p.KeyDown(scan)) return;
-        }
+        if (anyKeyDown()) return;
         const MouseReading r = ReadMouse();
         ClampPointer();
         // A wheel step is kept for the next frame's reads only if the wait ends here.

@@ -1,0 +1,101 @@
+// Undo and redo in the main panel, and the questions before deleting what is in use,
+// end to end on the demo level.
+#include <string>
+
+#include "editor/inuse.h"
+#include "runtime/frame/frame.h"
+#include "runtime/frame/numbers.h"
+#include "tests/editor/editor_support.h"
+
+namespace {
+
+TEST(DeleteQuestionTest, NamesTheFileAndCountsItsUsers) {
+    const struct {
+        const char* name;
+        int objects, actors;
+        bool usersGo;
+        const char* question;
+    } cases[] = {
+        {"wall.kmo", 4, 0, true, "Delete wall.kmo and the 4 objects that use it?"},
+        {"wall.kmo", 4, 1, true, "Delete wall.kmo, the 4 objects and the 1 actor that use it?"},
+        {"crawler.kmo", 0, 1, true, "Delete crawler.kmo and the 1 actor that uses it?"},
+        {"brick.bmp", 1, 0, false, "Delete brick.bmp and take it from the 1 object that uses it?"},
+        {"Path #2", 2, 3, false, "Delete Path #2 and take it from the 2 objects and the 3 actors that use it?"},
+        {"brick.bmp", 0, 0, false, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DeleteQuestion(c.name, {c.objects, c.actors}, c.usersGo).Std(), c.question);
+}
+
+TEST_F(EditorTest, UndoingEveryStepBringsTheLoadedLevelBackByteForByte) {
+    const auto chord = [this](int key, bool shift = false) {
+        gui().PressKey(kKeyLControl);
+        if (shift) gui().PressKey(kKeyLShift);
+        gui().Key(key);
+        if (shift) gui().ReleaseKey(kKeyLShift);
+        gui().ReleaseKey(kKeyLControl).Idle(1);
+    };
+    std::string refused, asked, newLine, afterUndo, midway, atStart, redone, noRedo;
+    const auto counts = [this](std::string& out) {
+        gui().Do([&out](HeadlessPlatform&) {
+            out = NumberToText(ModelCount()).Std() + " models, " + NumberToText(ObjectCount()).Std() + " objects, " +
+                  NumberToText(ActorCount()).Std() + " actors";
+        });
+    };
+    // No step: the player's model is not deleted.
+    SelectLine("ls_kmo", 8);
+    gui().Click("bt_kmo_del");
+    AnswerMessage(refused).Idle(1);
+    // Step 1: crawler.kmo and both crawlers; spiker.kmo takes its number.
+    SelectLine("ls_kmo", 9);
+    gui().Click("bt_kmo_del");
+    AnswerMessage(asked).Idle(1);
+    counts(midway);
+    // Step 2: a new object, selected and scrolled into view.
+    gui().Click("bt_obj_new").Click("bt_ok").Idle(1);
+    Record("ls_objSELECT", newLine);
+    gui().Do([&newLine](HeadlessPlatform&) { newLine += " " + GetProp("ls_objSCROLL").Std(); });
+    // No steps: a test run, an edit closed with OK that changed nothing, a save.
+    gui().Do([](HeadlessPlatform& p) {
+        WhenReady(p, [] { return GetFrameInterval() == 50; }, [](HeadlessPlatform& q) {
+            q.PressKey(kKeyE);
+            q.Then([](HeadlessPlatform& r) { r.ReleaseKey(kKeyE); });
+        });
+    });
+    gui().Click("bt_test").Idle(2);
+    SelectLine("ls_obj", 3);
+    gui().Click("bt_obj_edit").Click("bt_ok").Idle(1);
+    SaveFromPanel();
+    // Steps 3 and 4: Pos of object 10, and texture 0 with the ground's texture.
+    SelectLine("ls_obj", 10);
+    PlaceWith("bt_obj_pos", kFront);
+    SelectLine("ls_tex", 0);
+    gui().Click("bt_tex_del").Click("bt_yes").Idle(2);
+    chord(kKeyZ);
+    chord(kKeyZ);
+    Record("ls_objSELECT", afterUndo);
+    gui().Do([&afterUndo](HeadlessPlatform&) { afterUndo += " " + GetProp("ls_objSCROLL").Std(); });
+    for (int k = 0; k < 3; ++k) chord(kKeyZ);   // the last one finds nothing to undo
+    counts(atStart);
+    chord(kKeyY);
+    chord(kKeyZ, true);
+    counts(redone);
+    // A new change drops what could still be redone.
+    SelectLine("ls_obj", 0);
+    gui().Click("bt_obj_del").Idle(1);
+    chord(kKeyY);
+    counts(noRedo);
+    for (int k = 0; k < 3; ++k) chord(kKeyZ);
+    SaveFromPanel();
+    RunEditor();
+    EXPECT_EQ(refused, "hero.kmo is the player's model. Give the player another model first.");
+    EXPECT_EQ(asked, "Delete crawler.kmo and the 2 actors that use it?");
+    EXPECT_EQ(midway, "10 models, 11 objects, 2 actors");
+    EXPECT_EQ(newLine, "11 8") << "the last of 12 lines, 4 of which show";
+    EXPECT_EQ(afterUndo, "10 8") << "the rebuilt panel keeps the selection in view";
+    EXPECT_EQ(atStart, "11 models, 11 objects, 4 actors");
+    EXPECT_EQ(redone, "10 models, 12 objects, 2 actors");
+    EXPECT_EQ(noRedo, "10 models, 11 objects, 2 actors");
+    EXPECT_EQ(Saved(), DemoLevelText());
+}
+
+}  // namespace
