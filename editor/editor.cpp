@@ -311,8 +311,9 @@ bool HandleEvents() {
     if (Clicked("bt_kmo_new")) {
         const StrValue name = PickMediaFile("KMO Objects (*.kmo)|*.kmo");
         if (name != "NO_FILE" && UsableMediaName(name)) {
+            const Number before = ModelCount();
             AddModel(name);
-            SetPropNum("ls_kmoSELECT", ModelCount() - 1);
+            if (ModelCount() > before) SetPropNum("ls_kmoSELECT", before);
             return true;
         }
     }
@@ -328,8 +329,9 @@ bool HandleEvents() {
     }
     if (Clicked("bt_tex_new")) {
         const StrValue name = PickMediaFile("Textures (*.bmp)|*.bmp");
+        const Number before = TextureCount();
         if (UsableMediaName(name)) AddTexture(name);
-        SetPropNum("ls_texSELECT", TextureCount() - 1);
+        if (TextureCount() > before) SetPropNum("ls_texSELECT", before);
         return true;
     }
     if (Clicked("bt_tex_del")) {

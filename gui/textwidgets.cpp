@@ -276,8 +276,16 @@ void DrawList(const StrValue& id) {
     ScrollBarDraw(id, w, h);
 }
 
+namespace {
+// A list's selected line; -1 also for a list that has not been given one.
+Number SelectionOf(const StrValue& id) {
+    const StrValue select = GetProp(id + "SELECT");
+    return select.View().empty() ? -1 : TextToNumber(select);
+}
+}  // namespace
+
 void ScrollToSelection(const StrValue& id) {
-    const Number select = GetPropNum(id + "SELECT");
+    const Number select = SelectionOf(id);
     if (!(select >= 0)) return;
     const Number visible = std::max<Number>(1, VisibleLines(id));
     const Number scrollMax = std::max<Number>(0, ItemCount(id) - VisibleLines(id));
@@ -299,7 +307,7 @@ std::vector<ListView> RememberListViews() {
 void RestoreListViews(const std::vector<ListView>& views) {
     for (const ListView& v : views) {
         if (GetProp(v.id + "TYPE") != "LIST") continue;
-        if (!(GetPropNum(v.id + "SELECT") >= 0) && !v.select.View().empty()) {
+        if (!(SelectionOf(v.id) >= 0) && !v.select.View().empty()) {
             SetPropNum(v.id + "SELECT", std::min(TextToNumber(v.select), ItemCount(v.id) - 1));
         }
         SetProp(v.id + "SCROLL", v.scroll);
