@@ -1,6 +1,6 @@
 // Level snapshots: copying the level arrays into shared blocks and back.
 //
-// Dependencies: level, gfx2d (LoadSprite), gfx3d (LoadObject).
+// Dependencies: level, levelfile (SaveModelAnims), gfx2d (LoadSprite), gfx3d (LoadObject).
 #include "level/snapshot.h"
 
 #include <algorithm>       // Required for: std::min, std::copy
@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "level/level.h"
+#include "level/levelfile.h"           // Required for: SaveModelAnims
 #include "runtime/gfx2d/sprites.h"     // Required for: LoadSprite, kSpriteSlotCount
 #include "runtime/gfx3d/engine.h"      // Required for: LoadObject
 #include "runtime/gfx3d/lumenor3d.h"   // Required for: kModelSlots
@@ -122,6 +123,25 @@ void ReloadChangedSlots(const std::vector<std::string>& before, const std::vecto
     }
 }
 
+// The frames of model m's slot k, 0 beyond the array (as a grown array gives).
+Number AnimAt(const DimArray<Number>& anims, int m, int k, int c) {
+    return m < anims.Extent(0) && k < anims.Extent(1) ? anims(m, k, c) : 0;
+}
+
+// The animation dialog writes a model's animation file along with ModelAnims; going back
+// or forward over such a step writes the file again, or the next load would undo it.
+void WriteChangedAnimations(const DimArray<Number>& before, const std::vector<std::string>& names) {
+    const int slots = static_cast<int>(std::max(before.Extent(1), ModelAnims.Extent(1)));
+    for (int m = 0; m < std::min(static_cast<int>(names.size()), static_cast<int>(ModelCount())); ++m) {
+        if (names[m] != ModelFiles(m).Std()) continue;
+        bool changed = false;
+        for (int k = 0; k < slots && !changed; ++k) {
+            for (int c = 0; c < 2; ++c) changed = changed || AnimAt(before, m, k, c) != AnimAt(ModelAnims, m, k, c);
+        }
+        if (changed) SaveModelAnims(m, MediaRoot + ModelFiles(m));
+    }
+}
+
 }  // namespace
 
 LevelSnapshot TakeLevelSnapshot(const LevelSnapshot* base) {
@@ -141,11 +161,13 @@ void RestoreLevelSnapshot(const LevelSnapshot& s) {
     const bool rootChanged = MediaRoot.Std() != s.mediaRoot;
     const std::vector<std::string> models = Names(ModelFiles);
     const std::vector<std::string> textures = Names(TextureFiles);
+    const DimArray<Number> anims = ModelAnims;
     MediaRoot = StrValue(s.mediaRoot);
     PasteNames(*s.models, ModelFiles);
     PasteNames(*s.textures, TextureFiles);
     for (int i = 0; i < kArrayCount; ++i) PasteArray(s.arrays[i], *kLevelArrays[i]);
     SetPathCapacity(s.pathCapacity);
+    if (!rootChanged) WriteChangedAnimations(anims, models);
     ReloadChangedSlots(models, *s.models, rootChanged, kModelSlots,
                        [](const StrValue& path, size_t j) { LoadObject(path, static_cast<Number>(j)); });
     ReloadChangedSlots(textures, *s.textures, rootChanged, kSpriteSlotCount,

@@ -5,7 +5,8 @@
 // against an earlier one shares every block that did not change, so a history of
 // small edits to a large level costs little more than the edited blocks.
 //
-// Dependencies: level (the arrays), gfx2d (sprite slots), gfx3d (model slots).
+// Dependencies: level (the arrays), levelfile (animation files), gfx2d (sprite slots),
+// gfx3d (model slots).
 #pragma once
 
 #include <array>
@@ -34,7 +35,8 @@ struct LevelSnapshot {
 LevelSnapshot TakeLevelSnapshot(const LevelSnapshot* base = nullptr);
 
 // Puts the level back exactly as it was taken. Only the model and sprite slots whose
-// file differs from what the level named before are loaded again.
+// file differs from what the level named before are loaded again. A model whose frame
+// ranges change gets its animation file written, as the animation dialog writes it.
 void RestoreLevelSnapshot(const LevelSnapshot& snapshot);
 
 // True when the two differ in nothing the designer edits: working values of test play,

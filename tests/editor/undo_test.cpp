@@ -10,29 +10,16 @@
 namespace {
 
 TEST(DeleteQuestionTest, NamesTheFileAndCountsItsUsers) {
-    const struct {
-        const char* name;
-        int objects, actors;
-        bool usersGo;
-        const char* question;
-    } cases[] = {
-        {"wall.kmo", 4, 0, true, "Delete wall.kmo and the 4 objects that use it?"},
-        {"wall.kmo", 4, 1, true, "Delete wall.kmo, the 4 objects and the 1 actor that use it?"},
-        {"crawler.kmo", 0, 1, true, "Delete crawler.kmo and the 1 actor that uses it?"},
-        {"brick.bmp", 1, 0, false, "Delete brick.bmp and take it from the 1 object that uses it?"},
-        {"Path #2", 2, 3, false, "Delete Path #2 and take it from the 2 objects and the 3 actors that use it?"},
-        {"brick.bmp", 0, 0, false, ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(DeleteQuestion(c.name, {c.objects, c.actors}, c.usersGo).Std(), c.question);
+    // The panel's own questions (one kind of user at a time) are seen in the editor's tests.
+    EXPECT_EQ(DeleteQuestion("wall.kmo", {4, 1}, true).Std(), "Delete wall.kmo, the 4 objects and the 1 actor that use it?");
+    EXPECT_EQ(DeleteQuestion("Path #2", {1, 3}, false).Std(),
+              "Delete Path #2 and take it from the 1 object and the 3 actors that use it?");
+    EXPECT_EQ(DeleteQuestion("brick.bmp", {0, 0}, false).Std(), "") << "nothing to ask";
 }
 
 TEST_F(EditorTest, UndoingEveryStepBringsTheLoadedLevelBackByteForByte) {
-    const auto chord = [this](int key, bool shift = false) {
-        gui().PressKey(kKeyLControl);
-        if (shift) gui().PressKey(kKeyLShift);
-        gui().Key(key);
-        if (shift) gui().ReleaseKey(kKeyLShift);
-        gui().ReleaseKey(kKeyLControl).Idle(1);
+    const auto chord = [this](int key, int modifier = kKeyLControl) {
+        gui().PressKey(kKeyLControl).PressKey(modifier).Key(key).ReleaseKey(modifier).ReleaseKey(kKeyLControl).Idle(1);
     };
     std::string refused, asked, newLine, afterUndo, midway, atStart, redone, noRedo;
     const auto counts = [this](std::string& out) {
@@ -54,6 +41,12 @@ TEST_F(EditorTest, UndoingEveryStepBringsTheLoadedLevelBackByteForByte) {
     gui().Click("bt_obj_new").Click("bt_ok").Idle(1);
     Record("ls_objSELECT", newLine);
     gui().Do([&newLine](HeadlessPlatform&) { newLine += " " + GetProp("ls_objSCROLL").Std(); });
+    // Step 3: hero's walk ends at frame 12, which the dialog writes to hero.kmoa.
+    const std::string heroAnims = Read("media/hero.kmoa");
+    SelectLine("ls_kmo", 8);
+    gui().Click("bt_kmo_ani");
+    ClickRadio("ra_typ", 1);
+    gui().Idle(1).TypeInto("tx_hi", "12").Click("bt_ok").Idle(1);
     // No steps: a test run, an edit closed with OK that changed nothing, a save.
     gui().Do([](HeadlessPlatform& p) {
         WhenReady(p, [] { return GetFrameInterval() == 50; }, [](HeadlessPlatform& q) {
@@ -65,7 +58,7 @@ TEST_F(EditorTest, UndoingEveryStepBringsTheLoadedLevelBackByteForByte) {
     SelectLine("ls_obj", 3);
     gui().Click("bt_obj_edit").Click("bt_ok").Idle(1);
     SaveFromPanel();
-    // Steps 3 and 4: Pos of object 10, and texture 0 with the ground's texture.
+    // Steps 4 and 5: Pos of object 10, and texture 0 with the ground's texture.
     SelectLine("ls_obj", 10);
     PlaceWith("bt_obj_pos", kFront);
     SelectLine("ls_tex", 0);
@@ -74,10 +67,10 @@ TEST_F(EditorTest, UndoingEveryStepBringsTheLoadedLevelBackByteForByte) {
     chord(kKeyZ);
     Record("ls_objSELECT", afterUndo);
     gui().Do([&afterUndo](HeadlessPlatform&) { afterUndo += " " + GetProp("ls_objSCROLL").Std(); });
-    for (int k = 0; k < 3; ++k) chord(kKeyZ);   // the last one finds nothing to undo
+    for (int k = 0; k < 4; ++k) chord(kKeyZ);   // the last one finds nothing to undo
     counts(atStart);
     chord(kKeyY);
-    chord(kKeyZ, true);
+    chord(kKeyZ, kKeyLShift);
     counts(redone);
     // A new change drops what could still be redone.
     SelectLine("ls_obj", 0);
@@ -96,6 +89,7 @@ TEST_F(EditorTest, UndoingEveryStepBringsTheLoadedLevelBackByteForByte) {
     EXPECT_EQ(redone, "10 models, 12 objects, 2 actors");
     EXPECT_EQ(noRedo, "10 models, 11 objects, 2 actors");
     EXPECT_EQ(Saved(), DemoLevelText());
+    EXPECT_EQ(Read("media/hero.kmoa"), heroAnims);
 }
 
 }  // namespace
