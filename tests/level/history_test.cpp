@@ -17,8 +17,6 @@
 
 namespace {
 
-using level_media::WriteBytes;
-
 // Applies one random edit; some change nothing that is stored.
 void RandomEdit(std::mt19937& rng) {
     // 0 to n, or -1 when n is below 0.
@@ -42,18 +40,14 @@ TEST(HistoryTest, RandomEditsUndosAndRedosComeBackExactly) {
     MediaRoot = StrValue(dir.Path() + "/");
     // Model mi has i + 1 triangles, texture ti is i + 2 pixels wide.
     for (int i = 0; i < 4; ++i) {
-        WriteBytes(dir / ("m" + std::to_string(i) + ".kmo"), level_media::ModelBytes(i + 1));
-        WriteBytes(dir / ("t" + std::to_string(i) + ".bmp"), level_media::PictureBytes(i + 2, 2));
+        level_media::WriteBytes(dir / ("m" + std::to_string(i) + ".kmo"), level_media::ModelBytes(i + 1));
+        level_media::WriteBytes(dir / ("t" + std::to_string(i) + ".bmp"), level_media::PictureBytes(i + 2, 2));
     }
     for (int i = 0; i < 3; ++i) AddModel("m"_s + i + ".kmo"), AddTexture("t"_s + i + ".bmp");
     for (int i = 0; i < 6; ++i) AddObject(i % 3, i % 3 - 1, 0, 0, -1, i, 0, 0, 0);
-    ActorProps.Dim(3, 7);
-    ActorPos.Dim(3, 5);
-    ActorState.Dim(3, 3);
+    ActorProps.Dim(3, 7), ActorPos.Dim(3, 5), ActorState.Dim(3, 3);
     for (int a = 0; a < 3; ++a) ActorProps(a, 0) = ActorProps(a, 1) = a;
-    PathLen.Dim(2);
-    PathPoints.Dim(2, 8, 3);
-    PathLen(1) = 3;
+    PathLen.Dim(2), PathPoints.Dim(2, 8, 3), PathLen(1) = 3;
 
     const std::string file = dir.Path() + "/level.ini";
     const auto saved = [&file] {
@@ -96,9 +90,7 @@ TEST(HistoryTest, RandomEditsUndosAndRedosComeBackExactly) {
 TEST(HistoryTest, BoundsDropTheOldestStepsAndSmallStepsCostLittle) {
     CatchProgramEnd catchEnd;
     ResetLevelArrays();
-    ObjPos.Dim(10000, 4);
-    ObjProps.Dim(10000, 5);
-    ObjState.Dim(10000, 3);
+    ObjPos.Dim(10000, 4), ObjProps.Dim(10000, 5), ObjState.Dim(10000, 3);
     // Step i moves object 37 i by one.
     const auto move = [](LevelHistory& h, int steps) {
         for (int i = 0; i < steps; ++i) ObjPos(i * 37 % 10000, 1) += 1, h.Record();
