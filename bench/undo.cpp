@@ -1,6 +1,6 @@
 // One undo step's costs on the demo level and on a level of 10,000 objects: a snapshot
-// with its restore, and recording a moved object (the editor's cost after each event)
-// followed by its undo.
+// with its restore, recording a moved object (the editor's cost after each event) with
+// its undo, the memory of steps that add objects, and undoing a model deletion.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -57,6 +57,25 @@ void BM_RecordAMoveAndUndoIt(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RecordAMoveAndUndoIt)->Arg(0)->Arg(kBigObjects)->Unit(benchmark::kMillisecond);
+
+// The memory of 200 steps that each add an object, as the history counts it.
+void BM_HistoryOfNewObjects(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        LoadLevelOf(static_cast<int>(state.range(0)));
+        LevelHistory history;
+        history.Reset();
+        const double level = static_cast<double>(history.Bytes());
+        state.ResumeTiming();
+        for (int i = 0; i < 200; ++i) {
+            AddObject(0, -1, 0, 0, -1, i, 0, 0, 0);
+            history.Record();
+        }
+        state.counters["level_KB"] = level / 1024;
+        state.counters["KB_per_step"] = (static_cast<double>(history.Bytes()) - level) / 200 / 1024;
+    }
+}
+BENCHMARK(BM_HistoryOfNewObjects)->Arg(0)->Arg(kBigObjects)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Undoing a model deletion: the slots of the moved and the restored model load again.
 void BM_UndoModelDeletion(benchmark::State& state) {

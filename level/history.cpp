@@ -47,11 +47,10 @@ bool LevelHistory::Redo() {
 }
 
 size_t LevelHistory::Bytes() const {
-    std::vector<const LevelSnapshot*> all;
-    for (const auto& s : undo_) all.push_back(&s);
-    for (const auto& s : redo_) all.push_back(&s);
-    all.push_back(&current_);
-    return SnapshotBytes(all);
+    double bytes = SnapshotBytes(current_);
+    for (const auto& s : undo_) bytes += SnapshotBytes(s);
+    for (const auto& s : redo_) bytes += SnapshotBytes(s);
+    return static_cast<size_t>(bytes + 0.5);
 }
 
 void LevelHistory::Trim() {

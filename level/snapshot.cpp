@@ -5,7 +5,8 @@
 
 #include <algorithm>       // Required for: std::min, std::copy
 #include <cstring>         // Required for: std::memcmp
-#include <unordered_set>
+#include <initializer_list>
+#include <utility>         // Required for: std::move
 
 #include "level/level.h"
 #include "level/levelfile.h"           // Required for: SaveModelAnims
@@ -15,7 +16,8 @@
 
 namespace {
 
-// 4 KB of numbers: a moved object touches one block of each column it changes.
+// Blocks of 4 KB. Each column (each run of the first index) has blocks of its own, so
+// that a row added at the end or a row moved within leaves the other blocks shared.
 constexpr size_t kBlockNumbers = 512;
 
 enum ArrayIndex { kAnims, kObjPos, kObjProps, kObjState, kPathLen, kPathPoints, kActorProps, kActorPos,
@@ -25,12 +27,16 @@ DimArray<Number>* const kLevelArrays[kArrayCount] = {&ModelAnims, &ObjPos,     &
                                                      &PathLen,    &PathPoints, &ActorProps, &ActorPos,
                                                      &ActorState, &SpecialItems, &WeaponTable};
 
-size_t ElementCount(const std::array<int32_t, 8>& dims) {
-    if (dims[0] <= 0) return 0;
+size_t Rows(const std::array<int32_t, 8>& dims) { return static_cast<size_t>(std::max(0, dims[0])); }
+
+// The columns of an array: the product of its extents after the first.
+size_t Columns(const std::array<int32_t, 8>& dims) {
     size_t n = 1;
-    for (int32_t d : dims) n *= static_cast<size_t>(std::max(1, d));
+    for (int k = 1; k < 8; ++k) n *= static_cast<size_t>(std::max(1, dims[k]));
     return n;
 }
+
+size_t BlocksPerColumn(size_t rows) { return (rows + kBlockNumbers - 1) / kBlockNumbers; }
 
 bool SameBlock(const std::vector<Number>& a, const std::vector<Number>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Number)) == 0;
@@ -39,14 +45,23 @@ bool SameBlock(const std::vector<Number>& a, const std::vector<Number>& b) {
 ArrayCopy CopyArray(const DimArray<Number>& a, const ArrayCopy* base) {
     ArrayCopy copy;
     for (int k = 0; k < 8; ++k) copy.dims[k] = static_cast<int32_t>(a.Extent(k));
-    const size_t n = ElementCount(copy.dims);
-    const bool sameShape = base && base->dims == copy.dims;
-    for (size_t at = 0, i = 0; at < n; at += kBlockNumbers, ++i) {
-        std::vector<Number> block(a.Data() + at, a.Data() + std::min(n, at + kBlockNumbers));
-        if (sameShape && i < base->blocks.size() && SameBlock(*base->blocks[i], block)) {
-            copy.blocks.push_back(base->blocks[i]);
-        } else {
-            copy.blocks.push_back(std::make_shared<const std::vector<Number>>(std::move(block)));
+    const size_t rows = Rows(copy.dims);
+    if (rows == 0) return copy;
+    const size_t perColumn = BlocksPerColumn(rows);
+    const bool sameColumns = base && std::equal(copy.dims.begin() + 1, copy.dims.end(), base->dims.begin() + 1);
+    const size_t basePerColumn = base ? BlocksPerColumn(Rows(base->dims)) : 0;
+    for (size_t c = 0; c < Columns(copy.dims); ++c) {
+        for (size_t j = 0; j < perColumn; ++j) {
+            const Number* from = a.Data() + c * rows + j * kBlockNumbers;
+            const size_t n = std::min(kBlockNumbers, rows - j * kBlockNumbers);
+            if (sameColumns && j < basePerColumn) {
+                const auto& shared = base->blocks[c * basePerColumn + j];
+                if (shared->size() == n && std::memcmp(shared->data(), from, n * sizeof(Number)) == 0) {
+                    copy.blocks.push_back(shared);
+                    continue;
+                }
+            }
+            copy.blocks.push_back(std::make_shared<const std::vector<Number>>(from, from + n));
         }
     }
     return copy;
@@ -72,8 +87,8 @@ bool SameArray(const ArrayCopy& a, const ArrayCopy& b) {
 }
 
 Number At(const ArrayCopy& a, int row, int column) {
-    const size_t at = static_cast<size_t>(row) + static_cast<size_t>(column) * static_cast<size_t>(a.dims[0]);
-    return (*a.blocks[at / kBlockNumbers])[at % kBlockNumbers];
+    const size_t r = static_cast<size_t>(row);
+    return (*a.blocks[static_cast<size_t>(column) * BlocksPerColumn(Rows(a.dims)) + r / kBlockNumbers])[r % kBlockNumbers];
 }
 
 bool SameNumber(Number a, Number b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -91,13 +106,6 @@ bool SameColumns(const ArrayCopy& a, const ArrayCopy& b, std::initializer_list<i
     return true;
 }
 
-std::shared_ptr<const std::vector<std::string>> CopyNames(const DimArray<StrValue>& names,
-                                                          const std::shared_ptr<const std::vector<std::string>>& base) {
-    std::vector<std::string> out;
-    for (int i = 0; i < names.Extent(0); ++i) out.push_back(names(i).Std());
-    if (base && *base == out) return base;
-    return std::make_shared<const std::vector<std::string>>(std::move(out));
-}
 
 void PasteNames(const std::vector<std::string>& names, DimArray<StrValue>& out) {
     if (names.empty()) {
@@ -112,6 +120,13 @@ std::vector<std::string> Names(const DimArray<StrValue>& names) {
     std::vector<std::string> out;
     for (int i = 0; i < names.Extent(0); ++i) out.push_back(names(i).Std());
     return out;
+}
+
+std::shared_ptr<const std::vector<std::string>> CopyNames(const DimArray<StrValue>& names,
+                                                          const std::shared_ptr<const std::vector<std::string>>& base) {
+    std::vector<std::string> out = Names(names);
+    if (base && *base == out) return base;
+    return std::make_shared<const std::vector<std::string>>(std::move(out));
 }
 
 // Loads the slots whose file is not the one the level named before.
@@ -196,22 +211,19 @@ bool SameStoredLevel(const LevelSnapshot& a, const LevelSnapshot& b) {
            SameColumns(a.arrays[kActorPos], b.arrays[kActorPos], {0, 1, 2, 3}, none);
 }
 
-size_t SnapshotBytes(const std::vector<const LevelSnapshot*>& snapshots) {
-    std::unordered_set<const void*> seen;
-    size_t bytes = 0;
-    const auto count = [&](const void* p, size_t n) {
-        if (seen.insert(p).second) bytes += n;
-    };
-    for (const LevelSnapshot* s : snapshots) {
-        bytes += sizeof(LevelSnapshot) + s->mediaRoot.size();
-        for (const auto* names : {s->models.get(), s->textures.get()}) {
-            size_t n = sizeof(*names);
-            for (const std::string& name : *names) n += sizeof(name) + name.size();
-            count(names, n);
-        }
-        for (const ArrayCopy& a : s->arrays) {
-            bytes += sizeof(ArrayCopy) + a.blocks.size() * sizeof(a.blocks[0]);
-            for (const auto& block : a.blocks) count(block.get(), sizeof(*block) + block->size() * sizeof(Number));
+double SnapshotBytes(const LevelSnapshot& s) {
+    // Every holder of a shared block is a snapshot, so the use count is its number of holders.
+    double bytes = sizeof(LevelSnapshot) + static_cast<double>(s.mediaRoot.size());
+    for (const auto* names : {&s.models, &s.textures}) {
+        double n = sizeof(std::vector<std::string>);
+        for (const std::string& name : **names) n += static_cast<double>(sizeof(name) + name.size());
+        bytes += n / static_cast<double>(names->use_count());
+    }
+    for (const ArrayCopy& a : s.arrays) {
+        bytes += static_cast<double>(sizeof(ArrayCopy) + a.blocks.size() * sizeof(a.blocks[0]));
+        for (const auto& block : a.blocks) {
+            bytes += static_cast<double>(sizeof(*block) + block->size() * sizeof(Number)) /
+                     static_cast<double>(block.use_count());
         }
     }
     return bytes;

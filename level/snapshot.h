@@ -44,5 +44,6 @@ void RestoreLevelSnapshot(const LevelSnapshot& snapshot);
 // are not compared.
 bool SameStoredLevel(const LevelSnapshot& a, const LevelSnapshot& b);
 
-// The bytes held by all the snapshots together, each shared block counted once.
-size_t SnapshotBytes(const std::vector<const LevelSnapshot*>& snapshots);
+// The bytes a snapshot holds, with each block it shares counted in equal parts among
+// the snapshots that share it: the sum over all snapshots is the bytes they hold together.
+double SnapshotBytes(const LevelSnapshot& snapshot);
