@@ -57,9 +57,9 @@ void DeleteItem(const StrValue& id, Number index);
 void ScrollToSelection(const StrValue& id);
 // The scroll position and selection of every list of the current dialog. A dialog that
 // is built again (DialogReset starts every list at the top, with no selection) hands
-// them back with RestoreListViews: a list that its builder left without a selection
-// gets its old one back (within its items), and every list scrolls as it was, then far enough that
-// the selection shows.
+// them back with RestoreListViews: a list that its builder left without a selection gets
+// its old one back (within its items), and every list scrolls as it was, then just far
+// enough that its selection shows.
 struct ListView {
     StrValue id, scroll, select;
 };
