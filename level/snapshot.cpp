@@ -93,6 +93,23 @@ Number At(const ArrayCopy& a, int row, int column) {
 
 bool SameNumber(Number a, Number b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// Frame ranges compared as a grown ModelAnims holds them: slots beyond an array are 0, so
+// that opening the animation dialog, which gives every model six slots, changes nothing.
+bool SameAnims(const ArrayCopy& a, const ArrayCopy& b) {
+    if (a.dims == b.dims) return SameArray(a, b);
+    const auto frame = [](const ArrayCopy& x, int m, int k, int c) {
+        return m < x.dims[0] && k < x.dims[1] ? At(x, m, k + c * x.dims[1]) : 0;
+    };
+    for (int m = 0; m < std::max(a.dims[0], b.dims[0]); ++m) {
+        for (int k = 0; k < std::max(a.dims[1], b.dims[1]); ++k) {
+            for (int c = 0; c < 2; ++c) {
+                if (!SameNumber(frame(a, m, k, c), frame(b, m, k, c))) return false;
+            }
+        }
+    }
+    return true;
+}
+
 // Compares the given columns of two record arrays of equal shape; `skip` leaves out
 // the rows it names.
 template <class Skip>
@@ -194,7 +211,8 @@ bool SameStoredLevel(const LevelSnapshot& a, const LevelSnapshot& b) {
         *a.textures != *b.textures) {
         return false;
     }
-    for (int i : {kAnims, kObjProps, kPathLen, kPathPoints, kSpecials, kWeapons}) {
+    if (!SameAnims(a.arrays[kAnims], b.arrays[kAnims])) return false;
+    for (int i : {kObjProps, kPathLen, kPathPoints, kSpecials, kWeapons}) {
         if (!SameArray(a.arrays[i], b.arrays[i])) return false;
     }
     // An object whose path has points stands where the preview put it.
