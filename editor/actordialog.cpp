@@ -36,6 +36,7 @@ constexpr int kFrameFieldWidth = 30;
 
 void BuildActorList() {
     const Number sel = GetPropNum("ls_plySELECT");
+    const std::vector<ListView> views = RememberListViews();
     DialogReset();
     SetFont(kGuiFont);
     AddButton("bt_view", "Camera", 0, 0);
@@ -55,6 +56,7 @@ void BuildActorList() {
     EndGroup();
     AddButton("bt_ok", "OK", 0, 0);
     EndGroup();
+    RestoreListViews(views);
 }
 
 // The selected actor in its stand animation. The animation runs through once in the
@@ -75,6 +77,7 @@ bool HandleActorListEvent(DimArray<Number>& buffer) {
     if (Clicked("bt_view")) PositionDialog(-1, buffer);
     if (Clicked("bt_add")) {
         AddActor();
+        SetPropNum("ls_plySELECT", ActorCount() - 1);
         return true;
     }
     const Number found = SelectedRecord("ls_ply", ActorCount());

@@ -11,9 +11,11 @@
 #include <system_error>
 
 #include "editor/dialogs.h"
+#include "editor/inuse.h"
 #include "level/level.h"
 #include "level/levelfile.h"
 #include "editor/objectdialog.h"
+#include "editor/undo.h"
 #include "editor/view.h"
 #include "game/path.h"         // Required for: PathPointCount
 #include "game/playlevel.h"    // Required for: PlayLevel, LoadGameMediaFiles
@@ -201,6 +203,7 @@ void AddNameList(const char* id, const DimArray<StrValue>& names) {
 
 void BuildPanel() {
     SetFont(kGuiFont);
+    const std::vector<ListView> views = RememberListViews();
     DialogReset();
     AddButton("bt_general", "Opts", 0, 0);
     AddButton("bt_players", "Actors", 0, 0);
@@ -238,6 +241,7 @@ void BuildPanel() {
     AddSpacer(10000, 10);
     AddButton("bt_save", "Save", 0, 0);
     AddButton("bt_test", "Test", 0, 0);
+    RestoreListViews(views);
 }
 
 namespace {
@@ -281,6 +285,17 @@ void NewObject() {
     }
     AddObject(0, -1, 0, 0, -1, 0, 0, 0, 0);
     ObjectDialog(ObjectCount() - 1);
+    // The rebuild shows the new object selected.
+    SetPropNum("ls_objSELECT", ObjectCount() - 1);
+}
+
+// The player must keep a model; whatever else uses the model goes only when confirmed.
+bool ConfirmModelDeletion(int m) {
+    if (ActorCount() > 0 && ActorProps(0, 0) == m) {
+        MessageBox(ModelFiles(m) + " is the player's model. Give the player another model first.", 0);
+        return false;
+    }
+    return ConfirmDeletion(ModelFiles(m), ModelUses(m), true);
 }
 
 // Handles the panel's events in their fixed order; true when the panel must be rebuilt
@@ -296,13 +311,15 @@ bool HandleEvents() {
     if (Clicked("bt_kmo_new")) {
         const StrValue name = PickMediaFile("KMO Objects (*.kmo)|*.kmo");
         if (name != "NO_FILE" && UsableMediaName(name)) {
+            const Number before = ModelCount();
             AddModel(name);
+            if (ModelCount() > before) SetPropNum("ls_kmoSELECT", before);
             return true;
         }
     }
     if (Clicked("bt_kmo_del")) {
         const int m = Selected("ls_kmo", ModelCount());
-        if (m >= 0) DeleteModel(m);
+        if (m >= 0 && ConfirmModelDeletion(m)) DeleteModel(m);
         return true;
     }
     if (Clicked("bt_kmo_ani")) {
@@ -312,12 +329,14 @@ bool HandleEvents() {
     }
     if (Clicked("bt_tex_new")) {
         const StrValue name = PickMediaFile("Textures (*.bmp)|*.bmp");
+        const Number before = TextureCount();
         if (UsableMediaName(name)) AddTexture(name);
+        if (TextureCount() > before) SetPropNum("ls_texSELECT", before);
         return true;
     }
     if (Clicked("bt_tex_del")) {
         const int t = Selected("ls_tex", TextureCount());
-        if (t >= 0) DeleteTexture(t);
+        if (t >= 0 && ConfirmDeletion(TextureFiles(t), TextureUses(t), false)) DeleteTexture(t);
         return true;
     }
     if (Clicked("bt_obj_new")) {
@@ -432,12 +451,15 @@ void EditorMain() {
     LoadFont(OwnMediaFile("guifont.bmp"), kGuiFont);
     DialogInit(0, 0, ScreenW / 3, ScreenH);
     BuildPanel();
+    StartUndoHistory();
     for (;;) {
         const Number flips = FlipCount();
         SetFont(kGuiFont);
         DialogShow(1);
         DrawBackdrop();
-        const bool rebuilt = HandleEvents();
+        bool rebuilt = HandleEvents();
+        if (rebuilt || FlipCount() != flips) RecordUndoStep();
+        if (HandleUndoKeys()) rebuilt = true;
         if (rebuilt) BuildPanel();
         // What was drawn above is stale when the panel was rebuilt, and gone when a
         // dialog or a test run presented frames of its own: draw again before waiting.
@@ -490,6 +512,7 @@ Number TestLevel() {
     PlayLevel(1);
     SetSystemPointer(1);
     LoadLevel(kTestFile);
+    KeepLevelAfterTestRun();
     editor.testRunning = false;
     SetFrameLimit(kEditorFrameLimit);
     return 1;

@@ -9,6 +9,7 @@
 
 #include "editor/dialogs.h"
 #include "editor/editor.h"           // Required for: kGuiFont
+#include "editor/inuse.h"            // Required for: ConfirmDeletion
 #include "level/level.h"
 #include "editor/view.h"             // Required for: PositionDialog
 #include "gui/dialog.h"
@@ -40,6 +41,7 @@ void BuildPathDialog() {
     SetFont(kGuiFont);
     const Number pathSel = GetPropNum("ls_pthSELECT");
     const Number pointSel = GetPropNum("ls_ptsSELECT");
+    const std::vector<ListView> views = RememberListViews();
     DialogReset();
     AddButton("bt_view", "Camera", 0, 0);
     AddSpacer(10000, 10);
@@ -80,6 +82,7 @@ void BuildPathDialog() {
     AddButton("bt_pos_pt", "Pos", 0, 0);
     AddSpacer(10000, 10);
     AddButton("bt_ok", "OK", 0, 0);
+    RestoreListViews(views);
 }
 
 // Handles the events after OK in their fixed order; true when the lists must be rebuilt.
@@ -106,7 +109,7 @@ bool HandlePathEvent(DimArray<Number>& scratch) {
         for (int c = 0; c < 3; ++c) ViewTarget(c) = PathPoints(p, pointFound, c);
     }
     if (Clicked("bt_del_pth")) {
-        DeletePath(p);
+        if (ConfirmDeletion("Path #"_s + p, PathUses(p), false)) DeletePath(p);
         return true;
     }
     if (Clicked("bt_add_pt")) {
@@ -171,6 +174,15 @@ void DeletePath(Number path) {
     for (int k = 0; k < capacity; ++k) {
         for (int c = 0; c < 3; ++c) PathPoints(p, k, c) = PathPoints(last, k, c);
     }
+    // Objects and actors on the deleted path stand still; those on the moved one follow it.
+    for (int o = 0; o < ObjectCount(); ++o) {
+        if (ObjProps(o, 4) == p) ObjProps(o, 4) = -1;
+        if (ObjProps(o, 4) == last) ObjProps(o, 4) = p;
+    }
+    for (int a = 0; a < ActorCount(); ++a) {
+        if (ActorProps(a, 5) == p) ActorProps(a, 5) = -1;
+        if (ActorProps(a, 5) == last) ActorProps(a, 5) = p;
+    }
     PathLen.Redim(last);
     if (last > 0) {
         PathPoints.Redim(last, capacity, 3);
@@ -216,6 +228,7 @@ Number PathDialog() {
         DrawBlinkingPoint();
         if (Clicked("bt_add_pth")) {
             AddPath();
+            SetPropNum("ls_pthSELECT", PathCount() - 1);
             BuildPathDialog();
         } else if (Clicked("bt_ok")) {
             DialogClose();

@@ -14,7 +14,8 @@
 
 // Appends a path with no points, of the current point capacity.
 void AddPath();
-// Deletes path p: the last path takes its place.
+// Deletes path p: the last path takes its place. Objects and actors on p get no path;
+// those on the last path follow it to its new number.
 void DeletePath(Number p);
 // Appends a point to path p: point 0 moved by +1 in x and z (on a fresh path, where
 // point 0 is still all zeros, that is (1, 0, 1)). Raises the capacity of every path

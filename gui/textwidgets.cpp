@@ -197,6 +197,23 @@ void DrawTextField(const StrValue& id) {
 
 // --- List ------------------------------------------------------------------------------
 
+namespace {
+
+// Lines a list moves for one step of the mouse wheel.
+constexpr Number kWheelLines = 3;
+
+Number VisibleLines(const StrValue& id) { return std::trunc(GetPropNum(id + "HEIGHT") / CurrentFontCell().fy); }
+
+// The wheel scrolls the list under the pointer (a step up shows earlier lines).
+void WheelScroll(const StrValue& id, Number mx, Number my, Number scrollMax) {
+    if (my <= 0 || my > GetPropNum(id + "HEIGHT") || mx <= 0 || mx >= GetPropNum(id + "WIDTH")) return;
+    const Number wheel = MouseAxis(2);
+    if (wheel == 0 || scrollMax <= 0) return;
+    SetPropNum(id + "SCROLL", std::clamp<Number>(GetPropNum(id + "SCROLL") - wheel * kWheelLines, 0, scrollMax));
+}
+
+}  // namespace
+
 void HandleList(const StrValue& id, Number mx, Number my, Number k, Number b2) {
     const FontCell f = CurrentFontCell();
     const Number h = GetPropNum(id + "HEIGHT");
@@ -204,6 +221,7 @@ void HandleList(const StrValue& id, Number mx, Number my, Number k, Number b2) {
     const Number scrollMax = GetPropNum(id + "COUNT") - visible;
     SetPropNum(id + "SCROLLMAX", scrollMax);
     KeepScrollInRange(id, scrollMax);
+    WheelScroll(id, mx, my, scrollMax);
     const Number bar = ScrollBarHandle(id, mx, my, k, b2, h);
     if (GetPropNum(id + "CLICKED") != 0) SetProp(id + "CLICKED", "0");
     if (my > 0 && my <= h && mx > 0 && mx < GetPropNum(id + "WIDTH") - 1.5 * f.fx * bar) {
@@ -256,6 +274,46 @@ void DrawList(const StrValue& id) {
     DrawRectCorners(w - 2, 0, w - 1, h - 1, frame);
     DrawRectCorners(0, h - 2, w - 1, h - 1, frame);
     ScrollBarDraw(id, w, h);
+}
+
+namespace {
+// A list's selected line; -1 also for a list that has not been given one.
+Number SelectionOf(const StrValue& id) {
+    const StrValue select = GetProp(id + "SELECT");
+    return select.View().empty() ? -1 : TextToNumber(select);
+}
+}  // namespace
+
+void ScrollToSelection(const StrValue& id) {
+    const Number select = SelectionOf(id);
+    if (!(select >= 0)) return;
+    const Number visible = std::max<Number>(1, VisibleLines(id));
+    const Number scrollMax = std::max<Number>(0, ItemCount(id) - VisibleLines(id));
+    Number scroll = GetPropNum(id + "SCROLL");
+    if (select < scroll) scroll = select;
+    if (select >= scroll + visible) scroll = select - visible + 1;
+    SetPropNum(id + "SCROLL", std::clamp<Number>(scroll, 0, scrollMax));
+}
+
+std::vector<ListView> RememberListViews() {
+    std::vector<ListView> views;
+    for (int n = 1; n <= GetPropNum("COUNT"); ++n) {
+        const StrValue id = GetProp("ID"_s + n);
+        if (GetProp(id + "TYPE") == "LIST") views.push_back({id, GetProp(id + "SCROLL"), GetProp(id + "SELECT")});
+    }
+    return views;
+}
+
+void RestoreListViews(const std::vector<ListView>& views) {
+    for (const ListView& v : views) {
+        if (GetProp(v.id + "TYPE") != "LIST") continue;
+        if (!(SelectionOf(v.id) >= 0) && !v.select.View().empty()) {
+            SetPropNum(v.id + "SELECT", std::min(TextToNumber(v.select), ItemCount(v.id) - 1));
+        }
+        SetProp(v.id + "SCROLL", v.scroll);
+        KeepScrollInRange(v.id, ItemCount(v.id) - VisibleLines(v.id));
+        ScrollToSelection(v.id);
+    }
 }
 
 // --- File widget -------------------------------------------------------------------------

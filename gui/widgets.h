@@ -15,6 +15,7 @@
 
 #include <string>        // Required for: std::string (AppendItem)
 #include <string_view>
+#include <vector>
 
 #include "runtime/frame/strvalue.h"   // Required for: StrValue, Number
 
@@ -51,6 +52,19 @@ void AppendItem(std::string& items, std::string_view item);
 void AddItems(const StrValue& id, StrValue items);
 // Removes the item at index; a negative index removes every item.
 void DeleteItem(const StrValue& id, Number index);
+
+// Scrolls a list just far enough that its selected line shows.
+void ScrollToSelection(const StrValue& id);
+// The scroll position and selection of every list of the current dialog. A dialog that
+// is built again (DialogReset starts every list at the top, with no selection) hands
+// them back with RestoreListViews: a list that its builder left without a selection gets
+// its old one back (within its items), and every list scrolls as it was, then just far
+// enough that its selection shows.
+struct ListView {
+    StrValue id, scroll, select;
+};
+std::vector<ListView> RememberListViews();
+void RestoreListViews(const std::vector<ListView>& views);
 
 // Input for one widget: pointer relative to its cell, click value k (-1 press, 1
 // release, 0 none), second button b2.

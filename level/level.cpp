@@ -58,6 +58,19 @@ void ResizeObjects(int rows) {
     ObjState.Redim(rows, kObjStateColumns);
 }
 
+int ActorRows() { return std::min({Rows(ActorProps), Rows(ActorPos), Rows(ActorState)}); }
+
+void CopyRow(DimArray<Number>& a, int columns, int from, int to) {
+    for (int k = 0; k < columns; ++k) a(to, k) = a(from, k);
+}
+
+void ResizeActors(int rows) {
+    if (rows == ActorRows()) return;
+    ActorProps.Redim(rows, kActorPropsColumns);
+    ActorPos.Redim(rows, kActorPosColumns);
+    ActorState.Redim(rows, kActorStateColumns);
+}
+
 // A record number from the caller; -1 when it names no record of count rows.
 int RecordIndex(Number n, int count) {
     if (!(n >= 0) || n >= count) return -1;
@@ -142,6 +155,23 @@ void DeleteModel(Number model) {
     }
     ResizeObjects(objects);
 
+    // Enemies of the deleted model go with its objects; the player stays. Actors of the
+    // moved model follow it, so no actor is left on a model that is gone or changed.
+    int actors = ActorRows();
+    for (int a = 0; a < actors;) {
+        const Number actorModel = ActorProps(a, 0);
+        if (actorModel == m && a > 0) {
+            --actors;
+            CopyRow(ActorProps, kActorPropsColumns, actors, a);
+            CopyRow(ActorPos, kActorPosColumns, actors, a);
+            CopyRow(ActorState, kActorStateColumns, actors, a);
+            continue;
+        }
+        if (actorModel == last) ActorProps(a, 0) = m;
+        ++a;
+    }
+    ResizeActors(actors);
+
     // ModelAnims keeps at least one row, as after loading a level without models.
     const int rows = Rows(ModelAnims);
     const int slots = static_cast<int>(ModelAnims.Extent(1));
@@ -180,6 +210,10 @@ void DeleteTexture(Number texture) {
         if (ObjProps(o, 1) == t) ObjProps(o, 1) = -1;
         if (ObjProps(o, 1) == last) ObjProps(o, 1) = t;
     }
+    for (int a = 0; a < Rows(ActorProps); ++a) {
+        if (ActorProps(a, 1) == t) ActorProps(a, 1) = -1;
+        if (ActorProps(a, 1) == last) ActorProps(a, 1) = t;
+    }
 
     for (int j = 0; j < std::min(last, kSpriteSlotCount); ++j) LoadSprite(MediaRoot + TextureFiles(j), j);
 }
@@ -201,6 +235,21 @@ void AddObject(Number model, Number texture, Number alpha, Number behaviour, Num
     ObjProps(n, 4) = path;
     for (int k = 0; k < kObjStateColumns; ++k) ObjState(n, k) = 0;
 }
+
+namespace {
+UseCount CountUses(int column, Number n) {
+    // Objects hold model, texture, path in columns 0, 1, 4; actors in 0, 1, 5.
+    const int actorColumn = column == 4 ? 5 : column;
+    UseCount uses;
+    for (int o = 0; o < Rows(ObjProps); ++o) uses.objects += ObjProps(o, column) == n;
+    for (int a = 0; a < Rows(ActorProps); ++a) uses.actors += ActorProps(a, actorColumn) == n;
+    return uses;
+}
+}  // namespace
+
+UseCount ModelUses(Number m) { return CountUses(0, m); }
+UseCount TextureUses(Number t) { return CountUses(1, t); }
+UseCount PathUses(Number p) { return CountUses(4, p); }
 
 void DeleteObject(Number object) {
     const int last = ObjectRows() - 1;

@@ -79,14 +79,25 @@ void SetPathCapacity(Number capacity);
 
 // Appends the model if MediaRoot + name exists, loads its slot and its animation file.
 void AddModel(const StrValue& name);
-// Deletes model m: its objects go, objects of the last model take number m, slots reload.
+// Deletes model m: its objects and its actors other than the player go, objects and
+// actors of the last model take number m, slots reload. (The player keeps its number if
+// it was on m: the editor does not delete the player's model.)
 void DeleteModel(Number m);
 // Appends the texture if MediaRoot + name exists and loads its sprite slot.
 void AddTexture(const StrValue& name);
-// Deletes texture t: its objects get -1, objects of the last texture take number t.
+// Deletes texture t: its objects and actors get -1, those of the last texture take t.
 void DeleteTexture(Number t);
 // Appends an object; its ObjState row is 0.
 void AddObject(Number model, Number texture, Number alpha, Number behaviour, Number path,
                Number x, Number y, Number z, Number angle);
 // Deletes object o; the last object takes number o.
 void DeleteObject(Number o);
+
+// How many objects and actors use a model, a texture or a path.
+struct UseCount {
+    int objects = 0;
+    int actors = 0;
+};
+UseCount ModelUses(Number m);
+UseCount TextureUses(Number t);
+UseCount PathUses(Number p);

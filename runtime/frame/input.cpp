@@ -23,6 +23,8 @@ struct InputState {
     // What WaitForInput saw last, to notice a change.
     int waitX = 0, waitY = 0;
     bool waitLeft = false, waitRight = false;
+    // Frame polls so far, and their count when the last wait ended.
+    long long polls = 0, pollsAtWaitEnd = -1;
 };
 
 InputState& Input() {
@@ -88,6 +90,7 @@ void ShutdownInput() {
 void PollInputFrame() {
     GetPlatform().PollInput();
     Input().newFrame = true;
+    ++Input().polls;
 }
 
 Number KeyState(Number code) {
@@ -196,23 +199,32 @@ StrValue ReadKeyChar() {
     return StrValue();
 }
 
-void WaitForInput() {
+namespace {
+
+bool AnyKeyDown(Platform& p) {
+    for (int scan = 0; scan < 255; ++scan) {
+        if (p.KeyDown(scan)) return true;
+    }
+    return false;
+}
+
+// The passes of WaitForInput; keepFrameKey skips the first poll.
+void WaitPasses(bool keepFrameKey) {
     InputState& in = Input();
     Platform& p = GetPlatform();
     for (int pass = 0; pass < 8; ++pass) {
-        PollInputFrame();
+        if (pass > 0 || !keepFrameKey) PollInputFrame();
         // A quick Alt+F4 seen by this poll is gone by the next FlipScreen's poll.
         if ((EscapeAllowed() && p.KeyDown(kKeyEscape)) || (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4))) {
             SetEndCode(0);
             EndProgram();
         }
-        for (int scan = 0; scan < 255; ++scan) {
-            if (p.KeyDown(scan)) return;
-        }
+        if (AnyKeyDown(p)) return;
         const MouseReading r = ReadMouse();
         ClampPointer();
+        // A wheel step is kept for the next frame's reads only if the wait ends here.
         if (in.pointerX != in.waitX || in.pointerY != in.waitY || r.left != in.waitLeft ||
-            r.right != in.waitRight) {
+            r.right != in.waitRight || r.wheel != 0) {
             in.waitX = in.pointerX;
             in.waitY = in.pointerY;
             in.waitLeft = r.left;
@@ -233,6 +245,17 @@ void WaitForInput() {
         }
         p.SleepMs(30);
     }
+}
+
+}  // namespace
+
+void WaitForInput() {
+    InputState& in = Input();
+    // A key tapped just before the frame's own poll shows until the next poll only: after
+    // a frame that polled, a key down is left for the next frame rather than polled away.
+    const bool frameKey = in.polls != in.pollsAtWaitEnd && AnyKeyDown(GetPlatform());
+    WaitPasses(frameKey);
+    in.pollsAtWaitEnd = in.polls;
 }
 
 Number JoystickCount() { return GetPlatform().JoystickCount(); }

@@ -16,7 +16,7 @@ using DialogsTest = EditorTest;
 
 TEST_F(DialogsTest, ActorListCameraEditPosDeleteAndAdd) {
     Strings lines;
-    std::string title, pathBefore, pathAfter;
+    std::string title, pathBefore, pathAfter, added;
     gui().Click("bt_players");
     CameraMovesBack("bt_view", 2);
     SelectLine("ls_ply", 1).Idle(1);   // an enemy on path 1; the view looks at it
@@ -42,6 +42,7 @@ TEST_F(DialogsTest, ActorListCameraEditPosDeleteAndAdd) {
     SelectLine("ls_ply", 0).Idle(1);
     gui().Click("bt_del").Idle(1).Click("bt_add").Idle(1);
     Items("ls_ply", lines);
+    Record("ls_plySELECT", added);
     gui().Click("bt_ok");
     SaveFromPanel();
     RunEditor();
@@ -49,6 +50,7 @@ TEST_F(DialogsTest, ActorListCameraEditPosDeleteAndAdd) {
     EXPECT_EQ(pathBefore, "1");
     EXPECT_EQ(pathAfter, "-1");
     EXPECT_EQ(lines, (Strings{"Actor:0", "Actor:1", "Actor:2", "Actor:3"}));
+    EXPECT_EQ(added, "3") << "the new actor is selected";
     EXPECT_EQ(Section(Saved(), "players"),
               Crlf("[players]\ncount=4\n0=10 8 7.0 0.0 -5.0 1 -1 \n1=9 2 -2.0 0.0 -3.0 0 -1 \n"
                    "2=9 7 15.0 0.0 12.0 1 -1 \n3=0 0 0.0 0.0 0.0 0 0 \n"));
@@ -167,7 +169,7 @@ TEST_F(DialogsTest, WeaponKindsAddDeleteAndSliders) {
 
 TEST_F(DialogsTest, PathEditorCameraPointsPosAndDeletes) {
     Strings points;
-    std::string selected;
+    std::string selected, question, newPath;
     gui().Click("bt_paths");
     CameraMovesBack("bt_view", 2);
     // Path 1: four points; clicking it centres the view on them.
@@ -176,6 +178,7 @@ TEST_F(DialogsTest, PathEditorCameraPointsPosAndDeletes) {
     for (int k = 0; k < 4; ++k) gui().Click("bt_add_pt").Idle(1);
     Record("ls_ptsSELECT", selected);
     gui().Click("bt_add_pth").Idle(1);
+    Record("ls_pthSELECT", newPath);
     SelectLine("ls_pth", 2).Idle(1);
     for (int k = 0; k < 3; ++k) gui().Click("bt_add_pt").Idle(1);
     Items("ls_pts", points);
@@ -184,19 +187,21 @@ TEST_F(DialogsTest, PathEditorCameraPointsPosAndDeletes) {
     SelectLine("ls_pts", 0).Idle(1);
     gui().Click("bt_del_pt").Idle(1);
     SelectLine("ls_pth", 0).Idle(1);
-    gui().Click("bt_del_pth").Idle(1).Click("bt_ok");
+    gui().Click("bt_del_pth");
+    AnswerMessage(question).Idle(1).Click("bt_ok");
     SaveFromPanel();
     RunEditor();
-    EXPECT_EQ(selected, "7") << "the new point is selected";
+    EXPECT_EQ(selected + " " + newPath, "7 2") << "the new point and the new path are selected";
+    EXPECT_EQ(question, "Delete Path #0 and take it from the 1 object that uses it?");
     EXPECT_EQ(points, (Strings{"A  1.0,  0.0,  1.0", "B  2.0,  0.0,  2.0", "C  2.0,  0.0,  2.0"}));
     const std::string saved = Saved();
     EXPECT_NE(saved.find("maxpathpoints=9\r\n"), std::string::npos);
-    // Path 2 took the place of path 0, and the lift, still on path 0, stands on its start.
+    // Path 2 took the place of path 0; the lift, on the deleted path, stays where it stood.
     EXPECT_EQ(Section(saved, "paths"),
               Crlf("[paths]\ncount=2\n0=2 7.0 4.5 2.0 2.0 0.0 2.0 \n"
                    "1=8 -2.0 0.0 -3.0 2.0 0.0 -3.0 2.0 0.0 -11.0 -2.0 0.0 -11.0 -1.0 0.0 -2.0 -1.0 0.0 -2.0 "
                    "-1.0 0.0 -2.0 -1.0 0.0 -2.0 \n"));
-    EXPECT_NE(saved.find("\r\n7=7 4.5 2 0 4 3 0 0 0 \r\n"), std::string::npos);
+    EXPECT_NE(saved.find("\r\n7=-8 0.3 -12 0 4 3 0 0 -1 \r\n"), std::string::npos) << Section(saved, "objects");
 }
 
 TEST_F(DialogsTest, ClickBelowTheLastPathEmptiesThePointList) {

@@ -147,12 +147,18 @@ TEST_F(EditorTest, ModelAndTextureButtonsRenumberTheObjects) {
     gui().Click("bt_obj_del").Click("bt_obj_edit").Click("bt_obj_pos");
     gui().Do([](HeadlessPlatform&) { EXPECT_EQ(DialogStackDepth(), 1); });
     gui().Click("bt_kmo_new").Idle(1).Click("bt_kmo_new").Idle(1);
+    std::string questions[2];
     SelectLine("ls_kmo", 1);
-    gui().Click("bt_kmo_del").Idle(1).Click("bt_tex_new").Idle(1);
+    gui().Click("bt_kmo_del");
+    AnswerMessage(questions[0]).Idle(1).Click("bt_tex_new").Idle(1);
     SelectLine("ls_tex", 0);
     gui().Click("bt_tex_del");
+    AnswerMessage(questions[1]);
     SaveFromPanel();
     RunEditor();
+    EXPECT_EQ(Strings(questions, questions + 2),
+              (Strings{"Delete wall.kmo and the 4 objects that use it?",
+                       "Delete grass.bmp and take it from the 1 object that uses it?"}));
     const auto& calls = platform().FileDialogCalls();
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0].filter, "KMO Objects (*.kmo)|*.kmo");
@@ -192,7 +198,7 @@ TEST_F(EditorTest, NameWithABarIsOneLineAndIsRefusedFromNew) {
     gui().Click("bt_kmo_new");
     AnswerMessage(refused);
     SelectLine("ls_kmo", 1);
-    gui().Click("bt_kmo_del").Idle(1).Click("bt_save");
+    gui().Click("bt_kmo_del").Click("bt_yes").Idle(2).Click("bt_save");
     AnswerMessage(saved);
     RunEditor();
     EXPECT_EQ(models, "gro!und.kmo;wall.kmo;steps.kmo;");
@@ -206,6 +212,7 @@ TEST_F(EditorTest, NameWithABarIsOneLineAndIsRefusedFromNew) {
     EXPECT_NE(file.find("[objects]\r\ncount=7\r\n"), std::string::npos);
     EXPECT_EQ(file.find("wall.kmo"), std::string::npos);
     EXPECT_EQ(file.find("a|b"), std::string::npos);
+    EXPECT_NE(file.find("\r\n3=1 8 0.0 0.0 -16.0 1 -1 \r\n"), std::string::npos) << "the spiker follows its model";
 }
 
 }  // namespace

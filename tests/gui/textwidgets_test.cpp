@@ -97,6 +97,36 @@ TEST_F(ListTest, ClickAfterScrollingSelectsTheLineUnderThePointer) {
     EXPECT_EQ(GetPropNum("ls_objSCROLL"), 6) << "scrolling stops at the maximum";
 }
 
+TEST_F(ListTest, WheelScrollsTheListUnderThePointerAndARebuildKeepsTheSelectionShown) {
+    const auto build = [] {
+        AddList("ls_obj", "o0|o1|o2|o3|o4|o5|o6|o7|o8|o9", 100, 4 * kFy);
+        AddList("ls_tex", "t0|t1|t2|t3|t4|t5", 100, 4 * kFy);
+    };
+    const auto wheel = [this](const char* id, int steps) {
+        gui().MoveTo(id).Do([steps](HeadlessPlatform& p) { p.TurnWheel(steps); }).Idle(1).Run();
+        return GetProp("ls_objSCROLL").Std() + " " + GetProp("ls_texSCROLL").Std();
+    };
+    DialogInit(0, 0, 300, 200);
+    build();
+    gui().Step();
+    EXPECT_EQ(wheel("ls_obj", -1), "3 0") << "a step down shows three lines further";
+    EXPECT_EQ(wheel("ls_obj", -2), "6 0") << "and stops at the last line";
+    EXPECT_EQ(wheel("ls_obj", 1), "3 0");
+    EXPECT_EQ(wheel("ls_tex", -1), "3 2");
+    // Selected and scrolled away, then built again: the selection shows.
+    SetProp("ls_objSELECT", "9");
+    SetProp("ls_objSCROLL", "0");
+    const std::vector<ListView> views = RememberListViews();
+    DialogReset();
+    build();
+    RestoreListViews(views);
+    EXPECT_EQ(GetProp("ls_objSELECT").Std() + " " + GetProp("ls_objSCROLL").Std() + " " + GetProp("ls_texSCROLL").Std(),
+              "9 6 2");
+    SetProp("ls_objSELECT", "1");
+    ScrollToSelection("ls_obj");
+    EXPECT_EQ(GetPropNum("ls_objSCROLL"), 1);
+}
+
 TEST_F(ListTest, ClickBelowTheLastItemClearsTheSelection) {
     DialogInit(0, 0, 300, 200);
     AddList("ls_path", "first|second", 0, 0);

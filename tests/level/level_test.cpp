@@ -63,7 +63,7 @@ TEST(LevelTest, DeletingModelsTexturesAndObjectsMovesTheLastIntoTheHole) {
     EXPECT_EQ(SlotTriangles(1), 3) << "slot 1 holds the former model 2";
     EXPECT_EQ(ModelAnims.Extent(0), 2);
     EXPECT_EQ(ModelAnims(1, 1, 1), 21);
-    EXPECT_EQ(ActorProps(0, 0), 2) << "actors are not renumbered";
+    EXPECT_EQ(ActorProps(0, 0), 1) << "the actor follows its model";
 
     DeleteTexture(0);   // its objects get none; those of the last texture take its number
     EXPECT_EQ(TextureFiles(0), "t1.bmp");

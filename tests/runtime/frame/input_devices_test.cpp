@@ -124,6 +124,13 @@ TEST_F(Input, WaitForInputWaitsEightPassesUnlessAKeyAClickOrAMoveComes) {
     EXPECT_EQ(PassesOfWait(), 8) << "a position already seen is no input";
     platform().Then([](HeadlessPlatform& p) { p.PressButton(kMouseLeft); });
     EXPECT_EQ(PassesOfWait(), 1);
+    platform().Then([](HeadlessPlatform& p) { p.TurnWheel(-2); });
+    EXPECT_EQ(PassesOfWait(), 1);
+    EXPECT_EQ(MouseAxis(2), -1) << "the wheel step is left for the next frame";
+    platform().Then([](HeadlessPlatform& p) { p.TapKey(kKeyZ); });
+    FlipScreen();
+    EXPECT_EQ(PassesOfWait(), 0) << "a key tapped at the frame's poll is left for the next frame";
+    EXPECT_EQ(KeyState(kKeyZ), 1);
     platform().Then([](HeadlessPlatform& p) { p.TapKey(kKeyEscape); });
     EXPECT_TRUE(RunUntilEnd([] { WaitForInput(); }));
 }
