@@ -35,6 +35,7 @@ struct FrameState {
     bool paused = false;
     bool escapeAllowed = true;
     bool fullscreen = false;
+    bool f11Down = false;
     double lastFlip = 0;
     double prevFlip = 0;
     double startTime = 0;
@@ -279,6 +280,13 @@ void FlipScreen() {
         SetEndCode(0);
         EndProgram();
     }
+    // F11 switches between the window and full screen, once per press.
+    const bool f11 = p.KeyDown(kKeyF11);
+    if (f11 && !s.f11Down) {
+        if (s.fullscreen) SetWindowedMode();
+        else SetFullscreenMode();
+    }
+    s.f11Down = f11;
     SwapStep();
     ResetDrawState();
 }
