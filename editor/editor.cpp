@@ -15,6 +15,7 @@
 #include "level/levelfile.h"
 #include "editor/objectdialog.h"
 #include "editor/view.h"
+#include "editor/viewinput.h"
 #include "game/path.h"         // Required for: PathPointCount
 #include "game/playlevel.h"    // Required for: PlayLevel, LoadGameMediaFiles
 #include "gui/dialog.h"
@@ -384,6 +385,7 @@ void WaitForInputOrBlink() {
         WaitForInput();
         const Number now = GetTimeMs();
         if (now - before < kInputCameEarly || !(ReadPointerState() == pointer)) return;
+        if (MouseAxis(2) != 0 || MouseAxis(5) != 0) return;
         if (BlinkPhase() != phase || now - start >= kLongestIdle) return;
     }
 }
@@ -436,6 +438,7 @@ void EditorMain() {
         const Number flips = FlipCount();
         SetFont(kGuiFont);
         DialogShow(1);
+        HandleViewInput();
         DrawBackdrop();
         const bool rebuilt = HandleEvents();
         if (rebuilt) BuildPanel();

@@ -22,7 +22,7 @@ struct InputState {
     int frameDeltaX = 0, frameDeltaY = 0, frameWheel = 0;
     // What WaitForInput saw last, to notice a change.
     int waitX = 0, waitY = 0;
-    bool waitLeft = false, waitRight = false;
+    bool waitLeft = false, waitRight = false, waitMiddle = false;
 };
 
 InputState& Input() {
@@ -211,12 +211,14 @@ void WaitForInput() {
         }
         const MouseReading r = ReadMouse();
         ClampPointer();
+        // A wheel step counts too: the frame that follows still reads it.
         if (in.pointerX != in.waitX || in.pointerY != in.waitY || r.left != in.waitLeft ||
-            r.right != in.waitRight) {
+            r.right != in.waitRight || r.middle != in.waitMiddle || r.wheel != 0) {
             in.waitX = in.pointerX;
             in.waitY = in.pointerY;
             in.waitLeft = r.left;
             in.waitRight = r.right;
+            in.waitMiddle = r.middle;
             return;
         }
         for (int j = p.JoystickCount() - 1; j >= 0; --j) {
