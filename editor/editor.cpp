@@ -379,13 +379,15 @@ PointerState ReadPointerState() {
 void WaitForInputOrBlink() {
     const int phase = BlinkPhase();
     const PointerState pointer = ReadPointerState();
+    // A wheel step is read once; the next poll would forget it.
+    auto wheelOrMiddle = [] { return MouseAxis(2) != 0 || MouseAxis(5) != 0; };
+    if (wheelOrMiddle()) return;
     const Number start = GetTimeMs();
     for (;;) {
         const Number before = GetTimeMs();
         WaitForInput();
         const Number now = GetTimeMs();
-        if (now - before < kInputCameEarly || !(ReadPointerState() == pointer)) return;
-        if (MouseAxis(2) != 0 || MouseAxis(5) != 0) return;
+        if (now - before < kInputCameEarly || !(ReadPointerState() == pointer) || wheelOrMiddle()) return;
         if (BlinkPhase() != phase || now - start >= kLongestIdle) return;
     }
 }

@@ -31,6 +31,7 @@ struct ViewMouse {
     Number lastFlip = -1;
     int buttons = 0;   // as last seen
     int drags = 0;     // buttons pressed inside the view and held since
+    Number x = 0, y = 0;
 };
 
 ViewMouse viewMouse;
@@ -124,7 +125,10 @@ void HandleViewInput() {
         const Number o = PickObjectAt(x, y);
         if (o >= 0) SelectListedObject(o);
     }
-    const Number dx = MouseAxis(0), dy = MouseAxis(1);
+    // From the pointer itself: the frame's motion may have been taken by the idle wait.
+    const Number dx = x - m.x, dy = y - m.y;
+    m.x = x;
+    m.y = y;
     if (held & 2) OrbitView(dx, dy);
     if (held & 4) PanView(dx, dy);
     if (inView) ZoomView(MouseAxis(2));
