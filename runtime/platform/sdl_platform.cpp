@@ -236,9 +236,13 @@ private:
         const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
         GLfloat clear[4];
         glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
         glDisable(GL_SCISSOR_TEST);
         bindFramebuffer_(GL_READ_FRAMEBUFFER, fbo_[i]);
         bindFramebuffer_(GL_DRAW_FRAMEBUFFER, 0);
+        // Software drivers without resize events learn the window's new size here.
+        glViewport(0, 0, drawableW, drawableH);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         // Window y counts from the top, OpenGL's from the bottom.
@@ -246,6 +250,7 @@ private:
         blitFramebuffer_(0, 0, width_, height_, fit.x, y0, fit.x + fit.width, y0 + fit.height,
                          GL_COLOR_BUFFER_BIT, fit.whole ? GL_NEAREST : GL_LINEAR);
         SDL_GL_SwapWindow(window);
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
         glClearColor(clear[0], clear[1], clear[2], clear[3]);
         if (scissor) glEnable(GL_SCISSOR_TEST);
     }
