@@ -71,24 +71,16 @@ TEST_F(ViewInputTest, ClicksSelectWhatTheViewShowsWheelAndDragsMoveTheCamera) {
 TEST(ViewCamera, OrbitZoomAndPanAmounts) {
     ViewTarget.Dim(4);
     ScreenH = 600;
-    struct Step {
-        const char* what;
-        void (*move)();
-        std::array<Number, 5> after;   // target x, y, z, angle, distance
-    };
-    const Step steps[] = {
-        {"10 px right", [] { OrbitView(10, 0); }, {0, 0, 0, 5, 12}},
-        {"90 px left", [] { OrbitView(-90, 0); }, {0, 0, 0, -40, 12}},
-        {"one step away", [] { ZoomView(1); }, {0, 0, 0, -40, 9.6}},
-        {"one step back", [] { ZoomView(-1); }, {0, 0, 0, -40, 12}},
-        {"500 px up", [] { OrbitView(0, -500); }, {0, 0, 0, -40, 1}},
-        {"a step nearer than 1", [] { ZoomView(1); }, {0, 0, 0, -40, 1}},
-    };
     ViewDistance = 12;
-    for (const Step& s : steps) {
-        s.move();
-        const std::array<Number, 5> now{ViewTarget(0), ViewTarget(1), ViewTarget(2), ViewTarget(3), ViewDistance};
-        for (int k = 0; k < 5; ++k) EXPECT_NEAR(now[k], s.after[k], 1e-9) << s.what << " " << k;
+    const std::pair<void (*)(), std::array<Number, 2>> steps[] = {   // angle, distance after
+        {[] { OrbitView(10, 0); }, {5, 12}},    {[] { OrbitView(-90, 0); }, {-40, 12}},
+        {[] { ZoomView(1); }, {-40, 9.6}},      {[] { ZoomView(-1); }, {-40, 12}},
+        {[] { OrbitView(0, -500); }, {-40, 1}}, {[] { ZoomView(1); }, {-40, 1}},
+    };
+    for (const auto& [move, after] : steps) {
+        move();
+        EXPECT_NEAR(ViewTarget(3), after[0], 1e-9);
+        EXPECT_NEAR(ViewDistance, after[1], 1e-9);
     }
     // At distance 12 the target is 15.62 from the eye, where a pixel spans 0.016417 (field
     // of view 35 over 600 pixels). Down moves along the view's up: up and away from the eye.

@@ -122,35 +122,4 @@ TEST_F(SdlWindow, CarriesTheClassAndTakesKeysAndClicksFromTheXServer) {
     AllowEscape(1);
 }
 
-// A window of twice the size shows the picture scaled; pixel reads and the pointer stay
-// in the program's 800 x 600 pixels.
-TEST_F(SdlWindow, AScaledWindowKeepsPictureAndPointerInProgramPixels) {
-    if (!OnX11() || RunCommand("command -v xdotool").empty()) GTEST_SKIP() << "needs X11 and xdotool";
-    const std::string id = WindowId();
-    ASSERT_FALSE(id.empty());
-    auto resize = [&](int w, int h) {
-        RunCommand("timeout 5 xdotool windowsize " + id + " " + std::to_string(w) + " " + std::to_string(h));
-        int cw = 0, ch = 0;
-        for (int i = 0; i < 100 && (cw != w || ch != h); ++i) {
-            FlipScreen();
-            GetPlatform().GetClientSize(cw, ch);
-        }
-        return std::array{cw, ch};
-    };
-    ASSERT_EQ(resize(1600, 1200), (std::array{1600, 1200}));
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 1);
-    EXPECT_EQ(ReadPixel(799, 599), (Rgba{0, 0, 255, 255}));
-    SetSystemPointer(1);
-    RunCommand("timeout 5 xdotool mousemove --window " + id + " 240 141 click 3");
-    Number x = 0, y = 0, l = 0, r = 0;
-    for (int i = 0; i < 120 && r == 0; ++i) {
-        FlipScreen();
-        MouseState(x, y, l, r);
-    }
-    EXPECT_EQ((std::array<Number, 3>{x, y, r}), (std::array<Number, 3>{120, 70, 1}));
-    EXPECT_EQ(resize(800, 600), (std::array{800, 600}));
-}
-
 }  // namespace
