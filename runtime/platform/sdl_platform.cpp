@@ -243,8 +243,10 @@ private:
         bindFramebuffer_(GL_DRAW_FRAMEBUFFER, 0);
         // Software drivers without resize events learn the window's new size here.
         glViewport(0, 0, drawableW, drawableH);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        if (fit.width < drawableW || fit.height < drawableH) {
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
         // Window y counts from the top, OpenGL's from the bottom.
         const int y0 = drawableH - fit.y - fit.height;
         blitFramebuffer_(0, 0, width_, height_, fit.x, y0, fit.x + fit.width, y0 + fit.height,

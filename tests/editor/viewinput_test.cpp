@@ -52,7 +52,11 @@ TEST_F(ViewInputTest, ClicksSelectWhatTheViewShowsWheelAndDragsMoveTheCamera) {
     // Drags begun on the panel and the wheel over it leave the camera alone.
     Drag(kMouseRight, 100, 300, 300, 50);
     gui().MoveToPoint(100, 300).Do([](HeadlessPlatform& p) { p.TurnWheel(1); }).Idle(1);
-    gui().Do([](HeadlessPlatform&) { ViewDistance = 12, ViewTarget(3) = 0; });
+    gui().Do([](HeadlessPlatform&) {
+        EXPECT_EQ(ViewTarget(3), 30);
+        EXPECT_NEAR(ViewDistance, 32.3620, 1e-4);
+        ViewDistance = 12, ViewTarget(3) = 0;
+    });
     // Middle: the target moves against the pointer, so the scene follows it.
     Drag(kMouseMiddle, 500, 300, 100, 0);
     gui().Do([](HeadlessPlatform&) {
