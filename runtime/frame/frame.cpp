@@ -280,15 +280,19 @@ void FlipScreen() {
         SetEndCode(0);
         EndProgram();
     }
-    // F11 switches between the window and full screen, once per press.
-    const bool f11 = p.KeyDown(kKeyF11);
+    TakeFullscreenKey();
+    SwapStep();
+    ResetDrawState();
+}
+
+void TakeFullscreenKey() {
+    FrameState& s = Frame();
+    const bool f11 = GetPlatform().KeyDown(kKeyF11);
     if (f11 && !s.f11Down) {
         if (s.fullscreen) SetWindowedMode();
         else SetFullscreenMode();
     }
     s.f11Down = f11;
-    SwapStep();
-    ResetDrawState();
 }
 
 void SetFrameLimit(Number fps) { Frame().frameInterval = IntervalFor(fps); }

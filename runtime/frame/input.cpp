@@ -206,6 +206,7 @@ void WaitForInput() {
             SetEndCode(0);
             EndProgram();
         }
+        TakeFullscreenKey();
         for (int scan = 0; scan < 255; ++scan) {
             if (p.KeyDown(scan)) return;
         }

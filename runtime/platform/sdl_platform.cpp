@@ -384,14 +384,10 @@ public:
         if (!window_) return;
         // Leaving full screen brings back the window's own size; the picture is scaled to
         // whatever size the user gives the window, so any size is right.
+        (void)width;
+        (void)height;
         if (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) {
             SDL_SetWindowFullscreen(window_, 0);
-        }
-        int w = 0, h = 0;
-        SDL_GetWindowSize(window_, &w, &h);
-        if (w < width / 4 || h < height / 4) {
-            SDL_SetWindowSize(window_, width, height);
-            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         }
         if (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN) ShowWindow(true);
     }
