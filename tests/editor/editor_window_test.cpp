@@ -277,7 +277,7 @@ TEST_F(EditorWindowTest, TheViewTurnsAndPicksInAWindowOfTwiceTheSize) {
     for (int i = 0; i < 50 && Alike(picture_, small, 2, 1024, 768) < 0.999; ++i) Shoot("root", Shot(), picture_);
     EXPECT_GT(Alike(picture_, small, 2, 1024, 768), 0.999) << "twice as large; see " << Shot();
 
-    Shell("xdotool mousemove --window " + window_ + " 1000 600 click --repeat 4 --delay 200 5");
+    Shell("xdotool mousemove --window " + window_ + " 1000 600 click --repeat 4 --delay 400 5");
     Shell("xdotool sleep 0.3 mousemove --window " + window_ + " 714 110 click 1 sleep 0.3");
     const Cell del = cells_["bt_obj_del"], save = cells_["bt_save"];
     const auto doubled = [](const Cell& c) { return std::to_string(int(2 * c.x + c.w)) + " " + std::to_string(int(2 * c.y + c.h)); };
