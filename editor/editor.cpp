@@ -17,6 +17,7 @@
 #include "editor/objectdialog.h"
 #include "editor/undo.h"
 #include "editor/view.h"
+#include "editor/viewinput.h"
 #include "game/path.h"         // Required for: PathPointCount
 #include "game/playlevel.h"    // Required for: PlayLevel, LoadGameMediaFiles
 #include "gui/dialog.h"
@@ -397,12 +398,15 @@ PointerState ReadPointerState() {
 void WaitForInputOrBlink() {
     const int phase = BlinkPhase();
     const PointerState pointer = ReadPointerState();
+    // A wheel step is read once; the next poll would forget it.
+    auto wheelOrMiddle = [] { return MouseAxis(2) != 0 || MouseAxis(5) != 0; };
+    if (wheelOrMiddle()) return;
     const Number start = GetTimeMs();
     for (;;) {
         const Number before = GetTimeMs();
         WaitForInput();
         const Number now = GetTimeMs();
-        if (now - before < kInputCameEarly || !(ReadPointerState() == pointer)) return;
+        if (now - before < kInputCameEarly || !(ReadPointerState() == pointer) || wheelOrMiddle()) return;
         if (BlinkPhase() != phase || now - start >= kLongestIdle) return;
     }
 }
@@ -456,6 +460,7 @@ void EditorMain() {
         const Number flips = FlipCount();
         SetFont(kGuiFont);
         DialogShow(1);
+        HandleViewInput();
         DrawBackdrop();
         bool rebuilt = HandleEvents();
         if (rebuilt || FlipCount() != flips) RecordUndoStep();

@@ -126,7 +126,7 @@ void BuildTopBar() {
 
 }  // namespace
 
-Number DrawLevelView(Number mode) {
+Number SetLevelViewCamera(Number mode) {
     const Number tx = ViewTarget(0), ty = ViewTarget(1), tz = ViewTarget(2), angle = ViewTarget(3);
     const Number d = ViewDistance;
     Number ex = tx, ey = ty, ez = tz;
@@ -147,6 +147,12 @@ Number DrawLevelView(Number mode) {
     }
     Make3D(kNearPlane, kFarPlane, fov);
     SetCamera(ex, ey, ez, tx, ty, tz);
+    return 0;
+}
+
+Number DrawLevelView(Number mode) {
+    SetLevelViewCamera(mode);
+    const Number tx = ViewTarget(0), ty = ViewTarget(1), tz = ViewTarget(2);
     DrawAxes(tx, ty, tz);
     DrawAxes(0, 0, 0);
     MoveObjectsOnPaths(PreviewTime);

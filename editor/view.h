@@ -21,6 +21,10 @@ constexpr int kViewPerspective = 3;
 // Sprite of the mouse help picture drawn over the front view.
 constexpr int kMouseHelpSprite = 102;
 
+// Sets the projection and the camera of the view mode (as DrawLevelView below) for the
+// current viewport, drawing nothing. Returns 0.
+Number SetLevelViewCamera(Number mode);
+
 // Sets the camera for the view mode (0 front, 1 side, 2 top, 3 perspective; any other
 // value is the perspective), places path-driven objects at PreviewTime and draws the
 // level with its editing markers into the current viewport. Returns 0.

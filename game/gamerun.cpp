@@ -16,6 +16,7 @@ GameRun StartGameRun() {
     ForgetModelBounds();
     GameRun run;
     run.invulnerableUntil = GetElapsedTime() + kProtectionMs;
+    run.keysShownUntil = GetElapsedTime() + kKeyHintMs;
     if (LevelHasPlayer()) run.checkpoint = {ActorPos(0, 0), ActorPos(0, 1), ActorPos(0, 2)};
     run.ammo.assign(static_cast<size_t>(WeaponCount()), 0);
     return run;

@@ -24,6 +24,8 @@ constexpr Number kBehaviourEnemy = 1;
 constexpr Number kGravity = 9.81;
 // A fresh start and every hit protect the player for this long (ms).
 constexpr Number kProtectionMs = 4000;
+// How long a fresh run tells its keys.
+constexpr Number kKeyHintMs = 8000;
 
 // One live shot: where it is, where and when it left, its heading and weapon kind.
 struct Shot {
@@ -38,6 +40,7 @@ struct GameRun {
     Number lives = 3;
     Number energy = 100;
     Number invulnerableUntil = 0;            // ms on the GetElapsedTime clock
+    Number keysShownUntil = 0;               // the same clock: the key hint shows until then
     std::array<Number, 3> checkpoint{};      // where a lost life puts the player back
     std::vector<Number> ammo;                // shots left per weapon kind
     std::vector<Shot> shots;

@@ -95,7 +95,7 @@ void DrawScene(const GameRun& run) {
     for (const Shot& s : run.shots) DrawSprite3D(kWeaponSpriteBase + s.kind, s.x, s.y, s.z, kShotSpriteSize);
 }
 
-void DrawHud(const GameRun& run) {
+void DrawHud(const GameRun& run, Number fromEditor) {
     Make2D();
     SetFont(0);
     const std::vector<StrValue> lines = HudLines(run);
@@ -103,6 +103,12 @@ void DrawHud(const GameRun& run) {
     for (size_t i = 0; i < lines.size() && i < 4; ++i) PrintText(lines[i], 0, rows[i]);
     Number width, height;
     GetScreenSize(width, height);
+    const StrValue hint = KeyHintLine(run, fromEditor);
+    if (!hint.Empty()) {
+        Number fx = 0, fy = 0;
+        GetFontSize(fx, fy);
+        PrintText(hint, std::max<Number>(0, std::trunc((width - hint.Length() * fx) / 2)), height - fy - 8);
+    }
     for (size_t k = 0; k < run.ammo.size(); ++k) {
         const Number x = 64 * static_cast<Number>(k);
         DrawSprite(kWeaponSpriteBase + static_cast<Number>(k), x, height - 64);
@@ -230,6 +236,13 @@ std::vector<StrValue> HudLines(const GameRun& run) {
     };
 }
 
+StrValue KeyHintLine(const GameRun& run, Number fromEditor) {
+    if (!(GetElapsedTime() < run.keysShownUntil)) return StrValue();
+    StrValue line = "Arrows walk  Ctrl jump  Space fire  , . turn camera  Shift camera behind  Right Alt distance";
+    if (fromEditor != 0) line = line + "  E ends the test";
+    return line;
+}
+
 void UpdateGame(GameRun& run) {
     // The shared phase advances in single precision, as the animations expect.
     float phase = static_cast<float>(animPhase) + 0.5f * static_cast<float>(run.frameFactor);
@@ -270,7 +283,7 @@ Number PlayFrame(GameRun& run, Number fromEditor) {
     if (run.ended) return 0;
     DrawScene(run);
     run.frameFactor = FrameFactorFor(GetFrameTime());
-    DrawHud(run);
+    DrawHud(run, fromEditor);
     FlipScreen();
     return 1;
 }

@@ -66,3 +66,6 @@ void CameraEye(const GameRun& run, Number& x, Number& y, Number& z);
 
 // The HUD's text lines at y = 0, 20, 60 and 80.
 std::vector<StrValue> HudLines(const GameRun& run);
+// The line at the bottom that tells the keys in the first seconds of a run ("" after);
+// E ends only a run started from the editor.
+StrValue KeyHintLine(const GameRun& run, Number fromEditor);

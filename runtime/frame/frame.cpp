@@ -35,6 +35,7 @@ struct FrameState {
     bool paused = false;
     bool escapeAllowed = true;
     bool fullscreen = false;
+    bool f11Down = false;
     double lastFlip = 0;
     double prevFlip = 0;
     double startTime = 0;
@@ -279,8 +280,19 @@ void FlipScreen() {
         SetEndCode(0);
         EndProgram();
     }
+    TakeFullscreenKey();
     SwapStep();
     ResetDrawState();
+}
+
+void TakeFullscreenKey() {
+    FrameState& s = Frame();
+    const bool f11 = GetPlatform().KeyDown(kKeyF11);
+    if (f11 && !s.f11Down) {
+        if (s.fullscreen) SetWindowedMode();
+        else SetFullscreenMode();
+    }
+    s.f11Down = f11;
 }
 
 void SetFrameLimit(Number fps) { Frame().frameInterval = IntervalFor(fps); }

@@ -50,6 +50,9 @@ bool RuntimeStarted();
 // The per-frame call: present, pump, poll input, quit keys, wait for the deadline,
 // reset the 2D state.
 void FlipScreen();
+// F11 switches between the window and full screen, once per press; FlipScreen and
+// WaitForInput call it after their polls.
+void TakeFullscreenKey();
 // fps truncated; > 0 gives 1000 / fps ms per frame, otherwise 2 ms.
 void SetFrameLimit(Number fps);
 // Time since the previous flip began; never 0 or negative (1.0 instead).

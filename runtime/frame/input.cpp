@@ -22,7 +22,7 @@ struct InputState {
     int frameDeltaX = 0, frameDeltaY = 0, frameWheel = 0;
     // What WaitForInput saw last, to notice a change.
     int waitX = 0, waitY = 0;
-    bool waitLeft = false, waitRight = false;
+    bool waitLeft = false, waitRight = false, waitMiddle = false;
     // Frame polls so far, and their count when the last wait ended.
     long long polls = 0, pollsAtWaitEnd = -1;
 };
@@ -219,16 +219,18 @@ void WaitPasses(bool keepFrameKey) {
             SetEndCode(0);
             EndProgram();
         }
+        TakeFullscreenKey();
         if (AnyKeyDown(p)) return;
         const MouseReading r = ReadMouse();
         ClampPointer();
         // A wheel step is kept for the next frame's reads only if the wait ends here.
         if (in.pointerX != in.waitX || in.pointerY != in.waitY || r.left != in.waitLeft ||
-            r.right != in.waitRight || r.wheel != 0) {
+            r.right != in.waitRight || r.middle != in.waitMiddle || r.wheel != 0) {
             in.waitX = in.pointerX;
             in.waitY = in.pointerY;
             in.waitLeft = r.left;
             in.waitRight = r.right;
+            in.waitMiddle = r.middle;
             return;
         }
         for (int j = p.JoystickCount() - 1; j >= 0; --j) {

@@ -1,6 +1,9 @@
 // Platform selection, key latching and the US layout table shared by both backends.
 #include "runtime/platform/platform.h"
 
+#include <algorithm>   // Required for: std::min, std::max
+#include <cmath>       // Required for: std::lround
+
 namespace {
 
 struct PlatformChoice {
@@ -132,4 +135,32 @@ void ButtonQueue::Clear() {
     buttons_ = 0;
     shown_ = false;
     frameDone_ = true;
+}
+
+PictureFit FitPicture(int pictureW, int pictureH, int windowW, int windowH) {
+    PictureFit fit;
+    if (pictureW <= 0 || pictureH <= 0 || windowW <= 0 || windowH <= 0) {
+        fit.width = pictureW;
+        fit.height = pictureH;
+        return fit;
+    }
+    const double smooth = std::min(double(windowW) / pictureW, double(windowH) / pictureH);
+    const int whole = std::min(windowW / pictureW, windowH / pictureH);
+    if (whole >= 1 && whole >= 0.95 * smooth) {
+        fit.width = whole * pictureW;
+        fit.height = whole * pictureH;
+    } else {
+        fit.whole = false;
+        // The side that fills the window takes the window's size exactly.
+        fit.width = std::max(1, std::min(windowW, int(std::lround(pictureW * smooth))));
+        fit.height = std::max(1, std::min(windowH, int(std::lround(pictureH * smooth))));
+    }
+    fit.x = (windowW - fit.width) / 2;
+    fit.y = (windowH - fit.height) / 2;
+    return fit;
+}
+
+int WholeFactorWithin(int pictureW, int pictureH, int areaW, int areaH) {
+    if (pictureW <= 0 || pictureH <= 0) return 1;
+    return std::max(1, std::min(areaW / pictureW, areaH / pictureH));
 }

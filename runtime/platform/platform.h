@@ -103,6 +103,19 @@ private:
     int x_ = 0, y_ = 0;
 };
 
+// Where a picture of the program's fixed size goes in a window of another size: as large
+// as fits with its aspect ratio, centred, with bars beside or above it. A whole-number
+// factor keeps the pixels crisp, so it is taken whenever it gives up no more than a
+// twentieth of the size smooth scaling would reach.
+struct PictureFit {
+    int x = 0, y = 0;            // from the window's top left
+    int width = 0, height = 0;
+    bool whole = true;           // a whole-number factor (pixels copied, not blended)
+};
+PictureFit FitPicture(int pictureW, int pictureH, int windowW, int windowH);
+// The largest whole-number factor (at least 1) at which the picture fits the area.
+int WholeFactorWithin(int pictureW, int pictureH, int areaW, int areaH);
+
 class Platform {
 public:
     virtual ~Platform() = default;

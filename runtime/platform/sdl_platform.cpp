@@ -122,6 +122,163 @@ uint32_t HatAngle(Uint8 hat) {
     }
 }
 
+// The picture of the program's fixed size, kept offscreen while the window has another
+// size, and shown scaled at each swap. Two pictures take turns: the one last shown stays
+// whole while the next is drawn, so a window that is resized or uncovered while the
+// program waits for input can be shown again at once.
+class PictureScaler {
+public:
+    // Makes the two offscreen pictures; false (for good) when the driver lacks framebuffer
+    // objects or blits.
+    bool Ready(int width, int height) {
+        if (failed_) return false;
+        if (fbo_[0] != 0 && width == width_ && height == height_) return true;
+        if (!Load()) {
+            failed_ = true;
+            return false;
+        }
+        Release();
+        width_ = width;
+        height_ = height;
+        genFramebuffers_(2, fbo_);
+        genRenderbuffers_(2, colour_);
+        genRenderbuffers_(2, depth_);
+        for (int i = 0; i < 2; ++i) {
+            bindFramebuffer_(GL_FRAMEBUFFER, fbo_[i]);
+            bindRenderbuffer_(GL_RENDERBUFFER, colour_[i]);
+            renderbufferStorage_(GL_RENDERBUFFER, GL_RGBA8, width, height);
+            framebufferRenderbuffer_(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_[i]);
+            bindRenderbuffer_(GL_RENDERBUFFER, depth_[i]);
+            renderbufferStorage_(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+            framebufferRenderbuffer_(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_[i]);
+            if (checkFramebufferStatus_(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) failed_ = true;
+        }
+        bindRenderbuffer_(GL_RENDERBUFFER, 0);
+        bindFramebuffer_(GL_FRAMEBUFFER, 0);
+        if (failed_) Release();
+        return !failed_;
+    }
+
+    // Forgets the pictures (their context is gone or about to go).
+    void Forget() {
+        fbo_[0] = fbo_[1] = 0;
+        active_ = false;
+        shown_ = false;
+    }
+
+    bool Active() const { return active_; }
+
+    // Presents the frame just drawn, scaled to the window's drawable, and lets the next
+    // frame draw into the other picture; with `keep` false the next frame draws straight
+    // into the window again.
+    void Present(SDL_Window* window, int drawableW, int drawableH, bool keep) {
+        if (!active_) {
+            // The frame went straight to the window: take it into the picture first.
+            bindFramebuffer_(GL_READ_FRAMEBUFFER, 0);
+            bindFramebuffer_(GL_DRAW_FRAMEBUFFER, fbo_[current_]);
+            blitFramebuffer_(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        }
+        Show(window, current_, drawableW, drawableH);
+        shown_ = true;
+        if (keep) {
+            current_ ^= 1;
+            bindFramebuffer_(GL_FRAMEBUFFER, fbo_[current_]);
+        } else {
+            bindFramebuffer_(GL_FRAMEBUFFER, 0);
+        }
+        active_ = keep;
+    }
+
+    // Shows the last presented picture again, leaving what the frame draws alone.
+    void ShowAgain(SDL_Window* window, int drawableW, int drawableH) {
+        if (!active_ || !shown_) return;
+        Show(window, current_ ^ 1, drawableW, drawableH);
+        bindFramebuffer_(GL_FRAMEBUFFER, fbo_[current_]);
+    }
+
+private:
+    template <typename F>
+    bool Get(F& fn, const char* name, const char* extName) {
+        fn = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
+        if (!fn && extName) fn = reinterpret_cast<F>(SDL_GL_GetProcAddress(extName));
+        return fn != nullptr;
+    }
+
+    bool Load() {
+        if (!SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object") &&
+            !(SDL_GL_ExtensionSupported("GL_EXT_framebuffer_object") &&
+              SDL_GL_ExtensionSupported("GL_EXT_framebuffer_blit"))) {
+            return false;
+        }
+        return Get(genFramebuffers_, "glGenFramebuffers", "glGenFramebuffersEXT") &&
+               Get(deleteFramebuffers_, "glDeleteFramebuffers", "glDeleteFramebuffersEXT") &&
+               Get(bindFramebuffer_, "glBindFramebuffer", "glBindFramebufferEXT") &&
+               Get(genRenderbuffers_, "glGenRenderbuffers", "glGenRenderbuffersEXT") &&
+               Get(deleteRenderbuffers_, "glDeleteRenderbuffers", "glDeleteRenderbuffersEXT") &&
+               Get(bindRenderbuffer_, "glBindRenderbuffer", "glBindRenderbufferEXT") &&
+               Get(renderbufferStorage_, "glRenderbufferStorage", "glRenderbufferStorageEXT") &&
+               Get(framebufferRenderbuffer_, "glFramebufferRenderbuffer", "glFramebufferRenderbufferEXT") &&
+               Get(checkFramebufferStatus_, "glCheckFramebufferStatus", "glCheckFramebufferStatusEXT") &&
+               Get(blitFramebuffer_, "glBlitFramebuffer", "glBlitFramebufferEXT");
+    }
+
+    void Release() {
+        if (fbo_[0] == 0) return;
+        deleteFramebuffers_(2, fbo_);
+        deleteRenderbuffers_(2, colour_);
+        deleteRenderbuffers_(2, depth_);
+        Forget();
+    }
+
+    // Copies picture i into the window's back buffer with bars around it, and swaps.
+    void Show(SDL_Window* window, int i, int drawableW, int drawableH) {
+        const PictureFit fit = FitPicture(width_, height_, drawableW, drawableH);
+        const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glDisable(GL_SCISSOR_TEST);
+        bindFramebuffer_(GL_READ_FRAMEBUFFER, fbo_[i]);
+        bindFramebuffer_(GL_DRAW_FRAMEBUFFER, 0);
+        // Software drivers without resize events learn the window's new size here.
+        glViewport(0, 0, drawableW, drawableH);
+        if (fit.width < drawableW || fit.height < drawableH) {
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        // Window y counts from the top, OpenGL's from the bottom.
+        const int y0 = drawableH - fit.y - fit.height;
+        blitFramebuffer_(0, 0, width_, height_, fit.x, y0, fit.x + fit.width, y0 + fit.height,
+                         GL_COLOR_BUFFER_BIT, fit.whole ? GL_NEAREST : GL_LINEAR);
+        SDL_GL_SwapWindow(window);
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        if (scissor) glEnable(GL_SCISSOR_TEST);
+    }
+
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers_ = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers_ = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer_ = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers_ = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers_ = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer_ = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage_ = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer_ = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus_ = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer_ = nullptr;
+    GLuint fbo_[2] = {0, 0}, colour_[2] = {0, 0}, depth_[2] = {0, 0};
+    int width_ = 0, height_ = 0;
+    int current_ = 0;
+    bool active_ = false;   // the frame draws into picture current_
+    bool shown_ = false;    // picture current_ ^ 1 holds the last presented frame
+    bool failed_ = false;
+};
+
+// Room the window manager's frame takes around a window before it is known.
+constexpr int kAssumedFrameW = 16;
+constexpr int kAssumedFrameH = 48;
+
 class SdlPlatformImpl : public Platform {
 public:
     bool OpenWindow(const WindowRequest& request) override {
@@ -137,9 +294,14 @@ public:
         SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
         SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
         SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+        // As large as a whole-number factor lets it be on the desktop, frame included.
+        SDL_Rect usable{0, 0, request.width, request.height};
+        SDL_GetDisplayUsableBounds(0, &usable);
+        const int factor = WholeFactorWithin(request.width, request.height, usable.w - kAssumedFrameW,
+                                             usable.h - kAssumedFrameH);
         window_ = SDL_CreateWindow(request.title.c_str(), SDL_WINDOWPOS_CENTERED,
-                                   SDL_WINDOWPOS_CENTERED, request.width, request.height,
-                                   SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+                                   SDL_WINDOWPOS_CENTERED, factor * request.width, factor * request.height,
+                                   SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
         if (!window_) {
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             return false;
@@ -161,12 +323,15 @@ public:
         buttons_.Clear();
         presses_.clear();
         SDL_PumpEvents();
-        SDL_GetMouseState(&pointerX_, &pointerY_);
+        int wx = 0, wy = 0;
+        SDL_GetMouseState(&wx, &wy);
+        ToPicture(wx, wy, pointerX_, pointerY_);
         SDL_StartTextInput();
         return true;
     }
 
     void CloseWindow() override {
+        scaler_.Forget();
         if (context_) SDL_GL_DeleteContext(context_);
         if (window_) SDL_DestroyWindow(window_);
         if (window_ || context_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -202,10 +367,14 @@ public:
         want.h = height;
         SDL_DisplayMode got{};
         const int display = SDL_GetWindowDisplayIndex(window_);
-        if (!SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &got)) return false;
-        if (got.w != width || got.h != height) return false;
-        if (SDL_SetWindowDisplayMode(window_, &got) != 0) return false;
-        if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) return false;
+        // The picture is scaled to the desktop's mode; only without scaling must the
+        // display itself switch to the picture's size.
+        if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            if (!SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &got)) return false;
+            if (got.w != width || got.h != height) return false;
+            if (SDL_SetWindowDisplayMode(window_, &got) != 0) return false;
+            if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) return false;
+        }
         SDL_ShowWindow(window_);
         SDL_RaiseWindow(window_);
         return true;
@@ -213,14 +382,12 @@ public:
 
     void EnterWindowed(int width, int height) override {
         if (!window_) return;
+        // Leaving full screen brings back the window's own size; the picture is scaled to
+        // whatever size the user gives the window, so any size is right.
+        (void)width;
+        (void)height;
         if (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) {
             SDL_SetWindowFullscreen(window_, 0);
-        }
-        int w = 0, h = 0;
-        SDL_GetWindowSize(window_, &w, &h);
-        if (w != width || h != height) {
-            SDL_SetWindowSize(window_, width, height);
-            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         }
         if (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN) ShowWindow(true);
     }
@@ -241,8 +408,18 @@ public:
         if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
     }
 
+    // At the program's own size the frame goes straight to the window; at any other the
+    // frame is drawn offscreen at that size (so pixel reads still see it) and shown scaled.
     void SwapBuffers() override {
-        if (window_) SDL_GL_SwapWindow(window_);
+        if (!window_) return;
+        int dw = 0, dh = 0;
+        SDL_GL_GetDrawableSize(window_, &dw, &dh);
+        const bool scaled = (dw != width_ || dh != height_) && context_ && scaler_.Ready(width_, height_);
+        if (!scaled && !scaler_.Active()) {
+            SDL_GL_SwapWindow(window_);
+            return;
+        }
+        scaler_.Present(window_, dw, dh, scaled);
     }
 
     void* GetGLProcAddress(const char* name) override {
@@ -274,6 +451,13 @@ public:
         while (SDL_PollEvent(&e)) {
             Handle(e);
         }
+        // A waiting program draws nothing new; the window still shows its last picture.
+        if (showAgain_ && window_) {
+            int dw = 0, dh = 0;
+            SDL_GL_GetDrawableSize(window_, &dw, &dh);
+            scaler_.ShowAgain(window_, dw, dh);
+        }
+        showAgain_ = false;
     }
 
     void PollInput() override {
@@ -322,7 +506,9 @@ public:
 
     void WarpPointer(int x, int y) override {
         if (!window_) return;
-        SDL_WarpMouseInWindow(window_, x, y);
+        const PictureFit fit = WindowFit();
+        SDL_WarpMouseInWindow(window_, fit.x + (x * fit.width + fit.width / 2) / width_,
+                              fit.y + (y * fit.height + fit.height / 2) / height_);
         pointerX_ = x;
         pointerY_ = y;
         // The warp's own motion event must not count as user motion.
@@ -435,6 +621,8 @@ private:
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE) Deliver(WindowEvent::kCloseRequested);
                 else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Deliver(WindowEvent::kFocusLost);
                 else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) Deliver(WindowEvent::kFocusGained);
+                showAgain_ = showAgain_ || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                             e.window.event == SDL_WINDOWEVENT_EXPOSED;
                 break;
             case SDL_KEYDOWN: {
                 const int code = DirectInputCode(e.key.keysym.scancode);
@@ -469,15 +657,13 @@ private:
                 break;
             }
             case SDL_MOUSEMOTION:
-                pointerX_ = e.motion.x;
-                pointerY_ = e.motion.y;
+                ToPicture(e.motion.x, e.motion.y, pointerX_, pointerY_);
                 motionX_ += e.motion.xrel;
                 motionY_ += e.motion.yrel;
                 break;
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP:
-                pointerX_ = e.button.x;
-                pointerY_ = e.button.y;
+                ToPicture(e.button.x, e.button.y, pointerX_, pointerY_);
                 buttons_.Push(ButtonBit(e.button.button), e.type == SDL_MOUSEBUTTONDOWN, pointerX_, pointerY_);
                 break;
             case SDL_MOUSEWHEEL:
@@ -488,6 +674,26 @@ private:
         }
     }
 
+    // Where the picture lies in the window, in window (pointer) coordinates.
+    PictureFit WindowFit() const {
+        int ww = width_, wh = height_;
+        if (window_) SDL_GetWindowSize(window_, &ww, &wh);
+        if (ww == width_ && wh == height_) return PictureFit{0, 0, width_, height_, true};
+        return FitPicture(width_, height_, ww, wh);
+    }
+
+    // A window point as a point of the picture; outside the picture it lies outside
+    // 0 .. size - 1, as the pointer beside a window of the picture's own size would.
+    void ToPicture(int wx, int wy, int& x, int& y) const {
+        const PictureFit fit = WindowFit();
+        auto map = [](int v, int origin, int extent, int size) {
+            const long long d = static_cast<long long>(v - origin) * size;
+            return static_cast<int>(d >= 0 ? d / extent : -((-d + extent - 1) / extent));
+        };
+        x = map(wx, fit.x, fit.width, width_);
+        y = map(wy, fit.y, fit.height, height_);
+    }
+
     void Deliver(WindowEvent e) {
         if (handler_) handler_(e);
     }
@@ -495,6 +701,8 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     SDL_Cursor* arrow_ = nullptr;
+    PictureScaler scaler_;
+    bool showAgain_ = false;
     std::string title_;
     int width_ = 800, height_ = 600;
     std::function<void(WindowEvent)> handler_;

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -89,7 +90,7 @@ protected:
                 for (const char* id : ids) GetWidgetCell(id, cells_[id].x, cells_[id].y, cells_[id].w, cells_[id].h);
             });
         };
-        keep({"bt_save", "bt_test", "bt_paths"});
+        keep({"bt_save", "bt_test", "bt_paths", "bt_obj_del"});
         gui().Click("bt_save");
         keep({"bt_yes"});
         gui().Click("bt_yes").Idle(1).Click("bt_paths");
@@ -144,6 +145,27 @@ protected:
     bool PanelShown() {
         const Cell& save = cells_["bt_save"];
         return Shoot(window_, Shot(), picture_) && picture_.Brightness(int(save.x + save.w / 2), int(save.y - 4)) > 200;
+    }
+    // The share of the pixels of `a` (at most w x h of them) that `b`, scaled down by
+    // `factor`, shows alike (shades may round a step apart).
+    static double Alike(const Picture& a, const Picture& b, int factor, int w, int h) {
+        long same = 0, all = 0;
+        for (int y = 0; y < std::min(h, a.height); ++y) {
+            for (int x = 0; x < std::min(w, a.width); ++x, ++all) {
+                const size_t i = (size_t(y) * a.width + x) * 3, j = (size_t(y / factor) * b.width + x / factor) * 3;
+                same += j + 2 < b.rgb.size() && std::equal(&a.rgb[i], &a.rgb[i] + 3, &b.rgb[j], [](int p, int q) {
+                            return std::abs(p - q) <= 2;
+                        });
+            }
+        }
+        return all > 0 ? double(same) / all : 0;
+    }
+    // A drag with a mouse button across the window, held at its end long enough to be seen.
+    void Drag(int button, int x0, int x1, int y) {
+        const std::string b = std::to_string(button), w = " --window " + window_ + " ";
+        Shell("xdotool mousemove" + w + std::to_string(x0) + " " + std::to_string(y) + " mousedown " + b +
+              " sleep 0.3 mousemove" + w + std::to_string((x0 + x1) / 2) + " " + std::to_string(y) +
+              " sleep 0.3 mousemove" + w + std::to_string(x1) + " " + std::to_string(y) + " sleep 0.3 mouseup " + b);
     }
     // A click as a hand makes it: the button goes down and comes up again after `holdMs`.
     void Click(const char* id, int holdMs) {
@@ -236,6 +258,38 @@ TEST_F(EditorWindowTest, QuickClicksAreNeverLost) {
     Number points = 0;
     for (int p = 2; p < 2 + kClicks / 2; ++p) points += LevelValue("paths", std::to_string(p));
     EXPECT_EQ(points, kClicks / 2) << "points added to the new paths";
+}
+
+// The view turned with the right button and back; the window at twice the size shows the
+// same picture twice as large, and the mouse works in it: the wheel, a click on the
+// tower, "Delete" and "Save" at their doubled places.
+TEST_F(EditorWindowTest, TheViewTurnsAndPicksInAWindowOfTwiceTheSize) {
+    if (!HaveTools()) GTEST_SKIP() << "needs an X display, xdotool and import";
+    LayOut();
+    Start();
+    const Picture start = picture_;
+    Drag(3, 500, 560, 300);
+    for (int i = 0; i < 30 && Alike(start, picture_, 1, 800, 600) > 0.9; ++i) Shoot(window_, Shot(), picture_);
+    EXPECT_LT(Alike(start, picture_, 1, 800, 600), 0.9) << "the view turned; see " << Shot();
+    Drag(3, 560, 500, 300);
+    for (int i = 0; i < 30 && Alike(start, picture_, 1, 800, 600) < 0.999; ++i) Shoot(window_, Shot(), picture_);
+    EXPECT_GT(Alike(start, picture_, 1, 800, 600), 0.999) << "turned back round the same target; see " << Shot();
+
+    const Picture small = picture_;
+    Shell("xdotool windowmove " + window_ + " 0 0 windowsize " + window_ + " 1600 1200");
+    for (int i = 0; i < 50 && Alike(picture_, small, 2, 1024, 768) < 0.999; ++i) Shoot("root", Shot(), picture_);
+    EXPECT_GT(Alike(picture_, small, 2, 1024, 768), 0.999) << "twice as large; see " << Shot();
+
+    Shell("xdotool mousemove --window " + window_ + " 1000 600 click --repeat 4 --delay 400 5");
+    Shell("xdotool sleep 0.3 mousemove --window " + window_ + " 714 110 click 1 sleep 0.3");
+    const Cell del = cells_["bt_obj_del"], save = cells_["bt_save"];
+    const auto doubled = [](const Cell& c) { return std::to_string(int(2 * c.x + c.w)) + " " + std::to_string(int(2 * c.y + c.h)); };
+    Shell("xdotool mousemove --window " + window_ + " " + doubled(del) + " click 1 sleep 0.5");
+    // The lower part of the window onto the screen, where "Save" is.
+    Shell("xdotool windowmove " + window_ + " 0 -432 sleep 0.3 mousemove --window " + window_ + " " + doubled(save) + " click 1");
+    ASSERT_TRUE(LevelRewritten());
+    EXPECT_EQ(LevelValue("objects", "count"), 10);
+    EXPECT_EQ(Section(Read("level.ini"), "objects").find(" -17 "), std::string::npos) << "the tower went";
 }
 
 }  // namespace

@@ -148,6 +148,12 @@ TEST_F(PlayLevelTest, HudTextsTellTheRunState) {
         run.invulnerableUntil = GetElapsedTime() + c.first;
         EXPECT_EQ(HudLines(run)[0].Std(), c.second) << c.first;
     }
+    // A fresh run tells its keys for eight seconds; E only from the editor.
+    const std::string keys = "Arrows walk  Ctrl jump  Space fire  , . turn camera  Shift camera behind  Right Alt distance";
+    EXPECT_EQ(KeyHintLine(run, 1).Std(), keys + "  E ends the test");
+    EXPECT_EQ(KeyHintLine(run, 0).Std(), keys);
+    run.keysShownUntil = GetElapsedTime();
+    EXPECT_EQ(KeyHintLine(run, 1).Std(), "");
 }
 
 // "Test" in the editor on the demo level: the game plays "test.ini" and changes the level in
