@@ -2,6 +2,7 @@
 #include "runtime/frame/input.h"
 
 #include <algorithm>   // Required for: clamp
+#include <array>
 
 #include "runtime/frame/frame.h"
 #include "runtime/frame/program.h"
@@ -20,6 +21,8 @@ struct InputState {
     bool newFrame = true;
     double lastCharRead = -1e300;
     int frameDeltaX = 0, frameDeltaY = 0, frameWheel = 0;
+    // Keys whose present press KeyHit has already answered.
+    std::array<bool, KeyLatch::kCount> hitTaken{};
     // What WaitForInput saw last, to notice a change.
     int waitX = 0, waitY = 0;
     bool waitLeft = false, waitRight = false;
@@ -86,14 +89,28 @@ void ShutdownInput() {
 }
 
 void PollInputFrame() {
-    GetPlatform().PollInput();
-    Input().newFrame = true;
+    Platform& p = GetPlatform();
+    p.PollInput();
+    InputState& in = Input();
+    in.newFrame = true;
+    for (int scan = 0; scan < KeyLatch::kCount; ++scan) {
+        if (in.hitTaken[scan] && !p.KeyDown(scan)) in.hitTaken[scan] = false;
+    }
 }
 
 Number KeyState(Number code) {
     Platform& p = GetPlatform();
     p.PumpEvents();
     return p.KeyDown(ToInt(code) & 0xFF) ? 1.0 : 0.0;
+}
+
+Number KeyHit(Number code) {
+    const int scan = ToInt(code) & 0xFF;
+    if (KeyState(scan) == 0) return 0;
+    bool& taken = Input().hitTaken[scan];
+    if (taken) return 0;
+    taken = true;
+    return 1;
 }
 
 MouseReading ReadMouse() {
@@ -201,11 +218,12 @@ void WaitForInput() {
     Platform& p = GetPlatform();
     for (int pass = 0; pass < 8; ++pass) {
         PollInputFrame();
-        // A quick Alt+F4 seen by this poll is gone by the next FlipScreen's poll.
+        // A quick Alt+F4 seen by this poll is gone by the next FlipScreen's poll, which
+        // answers the request.
         if ((EscapeAllowed() && p.KeyDown(kKeyEscape)) || (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4))) {
-            SetEndCode(0);
-            EndProgram();
+            RequestQuit();
         }
+        if (QuitRequested()) return;
         for (int scan = 0; scan < 255; ++scan) {
             if (p.KeyDown(scan)) return;
         }
