@@ -25,5 +25,10 @@ struct DemoResult {
 // saves those; other files of the same names are replaced.
 DemoResult WriteDemo(const std::string& dir);
 
+// Writes a new, minimal, playable level into `dir`, which must be empty or missing: a
+// "level.ini" with a ground and the player, and the media folder with what they and the
+// game need. Never writes over a file; fails on a folder that holds anything.
+DemoResult WriteNewLevel(const std::string& dir);
+
 // The text of the demo's "level.ini" (CR LF lines, as the level writer makes them).
 std::string DemoLevelText();

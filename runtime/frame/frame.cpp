@@ -211,6 +211,7 @@ Number StartRuntime(const StrValue& title) {
     if (s.started) return 1;
     s.displayLost = false;
     s.quitRequested = false;
+    s.askingToQuit = false;
 
     WindowRequest request;
     request.title = title.Std();
@@ -299,6 +300,7 @@ void StopRuntime() {
     s.started = false;
     s.glReady = false;
     s.paused = false;
+    s.mayQuit = nullptr;
     s.fullscreen = false;
 }
 

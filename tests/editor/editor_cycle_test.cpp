@@ -1,6 +1,9 @@
 // The test cycle, its refusals and the recovery copy, end to end on the demo level.
 #include <array>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -110,6 +113,7 @@ TEST_F(EditorTest, EndingDuringTestPlayRecoversTheLevelSavedForTheRun) {
         ObjPos(0, 0) = 7;
         WhenReady(p, GameRunning, [](HeadlessPlatform& q) {
             ActorPos(0, 0) = 99;   // the game moves things; none of it may be kept
+            SetQuitCheck({});
             q.RequestClose();
         });
     });
@@ -137,6 +141,61 @@ TEST_F(EditorTest, NewerRecoveryCopyIsLoadedOnYesAndGoesAwayWithTheNextSave) {
     LoadLevel(Path("level.ini").c_str());
     EXPECT_EQ(ObjectCount(), 3);
     EXPECT_FALSE(std::filesystem::exists(Path("level.recover.ini"))) << "saved, the copy is not needed";
+}
+
+// SIGTERM, SIGINT and SIGHUP end the editor without a question, the change kept.
+class EndSignalTest : public EditorTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EndSignalTest, EndsTheEditorWithTheChangeInTheRecoveryCopy) {
+    const int sig = GetParam();
+    gui().Do([](HeadlessPlatform&) { ObjPos(0, 0) = 7; }).Do([sig](HeadlessPlatform&) { std::raise(sig); });
+    int code = -1;
+    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }, &code));
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(Read("level.recover.ini").find("0=7 0 0 0 0 0 0 0 -1 "), std::string::npos) << strsignal(sig);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndSignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+// While a change is unsaved the copy follows it once a minute; where the level's folder
+// takes no copy, it goes to the data folder, and the next start offers it from there.
+TEST_F(EditorTest, RecoveryCopyFollowsChangesOnceAMinuteIntoTheDataFolder) {
+    std::filesystem::create_directory(Path("level.recover.ini"));   // no file can go there
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const std::string oldData = data ? data : "";
+    setenv("XDG_DATA_HOME", Path("data").c_str(), 1);
+    const auto copy = [this] {
+        for (const auto& e : std::filesystem::directory_iterator(Path("data/zentrovel")))
+            return Read("data/zentrovel/" + e.path().filename().string());
+        return std::string();
+    };
+    Strings seen;
+    const auto see = [&seen, copy](HeadlessPlatform&) {
+        const std::string text = std::filesystem::exists(Path("data/zentrovel")) ? copy() : "";
+        seen.push_back(text.empty() ? "none" : text.substr(text.find("0=", text.find("[objects]")), 4));
+    };
+    gui().Do([](HeadlessPlatform& p) {
+        ObjPos(0, 0) = 7;
+        p.AdvanceClock(50000);
+    });
+    gui().Idle(3).Do(see).Do([](HeadlessPlatform& p) { p.AdvanceClock(11000); }).Idle(3).Do(see);
+    gui().Do([](HeadlessPlatform& p) {
+        ObjPos(0, 0) = 8;
+        p.AdvanceClock(61000);
+    });
+    gui().Idle(3).Do(see);
+    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }));
+    EXPECT_EQ(seen, Strings({"none", "0=7 ", "0=8 "}));
+
+    ASSERT_EQ(StartRuntime("Zentrovel"), 1);
+    std::string question;
+    Number x = -1;
+    AnswerMessage(question).Do([&x](HeadlessPlatform&) { x = ObjPos(0, 0); });
+    RunEditor();
+    if (oldData.empty()) unsetenv("XDG_DATA_HOME");
+    else setenv("XDG_DATA_HOME", oldData.c_str(), 1);
+    EXPECT_EQ(question, "The level was not saved when the editor last ended. Load the recovered copy?");
+    EXPECT_EQ(x, 8);
 }
 
 }  // namespace

@@ -125,7 +125,10 @@ TEST_F(Input, WaitForInputWaitsEightPassesUnlessAKeyAClickOrAMoveComes) {
     platform().Then([](HeadlessPlatform& p) { p.PressButton(kMouseLeft); });
     EXPECT_EQ(PassesOfWait(), 1);
     platform().Then([](HeadlessPlatform& p) { p.TapKey(kKeyEscape); });
-    EXPECT_TRUE(RunUntilEnd([] { WaitForInput(); }));
+    EXPECT_TRUE(RunUntilEnd([] {
+        WaitForInput();
+        FlipScreen();
+    })) << "Escape ends the program at the flip after the wait";
 }
 
 }  // namespace
