@@ -21,8 +21,10 @@ struct InputState {
     bool newFrame = true;
     double lastCharRead = -1e300;
     int frameDeltaX = 0, frameDeltaY = 0, frameWheel = 0;
-    // Keys whose present press KeyHit has already answered.
-    std::array<bool, KeyLatch::kCount> hitTaken{};
+    // Per key: the flip count + 1 of the poll that saw it go down, until KeyHit takes
+    // it (0: none); whether it was down at the last poll.
+    std::array<double, KeyLatch::kCount> hitFlip{};
+    std::array<bool, KeyLatch::kCount> downAtPoll{};
     // What WaitForInput saw last, to notice a change.
     int waitX = 0, waitY = 0;
     bool waitLeft = false, waitRight = false;
@@ -94,7 +96,9 @@ void PollInputFrame() {
     InputState& in = Input();
     in.newFrame = true;
     for (int scan = 0; scan < KeyLatch::kCount; ++scan) {
-        if (in.hitTaken[scan] && !p.KeyDown(scan)) in.hitTaken[scan] = false;
+        const bool down = p.KeyDown(scan);
+        if (down && !in.downAtPoll[scan]) in.hitFlip[scan] = FlipCount() + 1;
+        in.downAtPoll[scan] = down;
     }
 }
 
@@ -105,11 +109,9 @@ Number KeyState(Number code) {
 }
 
 Number KeyHit(Number code) {
-    const int scan = ToInt(code) & 0xFF;
-    if (KeyState(scan) == 0) return 0;
-    bool& taken = Input().hitTaken[scan];
-    if (taken) return 0;
-    taken = true;
+    double& flip = Input().hitFlip[ToInt(code) & 0xFF];
+    if (flip != FlipCount() + 1) return 0;
+    flip = 0;
     return 1;
 }
 

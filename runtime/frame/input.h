@@ -28,9 +28,10 @@ void PollInputFrame();
 
 // 1 while the key (low 8 bits of the truncated code) is down, else 0.
 Number KeyState(Number code);
-// 1 once per press: the first call while the key is down answers 1, later calls 0
-// until it has been up at a poll. Whoever reads the press first takes it, so one
-// Escape that closes a dialog does not also reach the loop below it.
+// 1 once per press, to the first call in the frame after the poll that saw the key go
+// down (a tap between two polls included); a press nobody took is gone at the next
+// FlipScreen. Whoever reads it first takes it, so one Escape that closes a dialog does
+// not also reach the loop below it.
 Number KeyHit(Number code);
 MouseReading ReadMouse();
 // The pointer clamped to the display (and kept so), with the left and right buttons.

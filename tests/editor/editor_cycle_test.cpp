@@ -170,7 +170,7 @@ TEST_F(EditorTest, RecoveryCopyFollowsChangesOnceAMinuteIntoTheDataFolder) {
         return std::string();
     };
     Strings seen;
-    const auto see = [&seen, copy](HeadlessPlatform&) {
+    const auto see = [this, &seen, copy](HeadlessPlatform&) {
         const std::string text = std::filesystem::exists(Path("data/zentrovel")) ? copy() : "";
         seen.push_back(text.empty() ? "none" : text.substr(text.find("0=", text.find("[objects]")), 4));
     };
@@ -184,7 +184,7 @@ TEST_F(EditorTest, RecoveryCopyFollowsChangesOnceAMinuteIntoTheDataFolder) {
         p.AdvanceClock(61000);
     });
     gui().Idle(3).Do(see);
-    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }));
+    RunEditor();
     EXPECT_EQ(seen, Strings({"none", "0=7 ", "0=8 "}));
 
     ASSERT_EQ(StartRuntime("Zentrovel"), 1);
