@@ -108,11 +108,7 @@ protected:
 
     // Closes the window after the script and runs the editor until it ends.
     void RunEditor() {
-        // Ends without the unsaved-changes question; the quitting tests answer it themselves.
-        gui().Do([](HeadlessPlatform& p) {
-            SetQuitCheck({});
-            p.RequestClose();
-        });
+        gui().Do([](HeadlessPlatform& p) { SetQuitCheck({}), p.RequestClose(); });   // no question
         EXPECT_TRUE(RunUntilEnd([] { EditorStart(); })) << "the editor ended on the close request";
         EXPECT_TRUE(gui().Done()) << "every scripted action ran";
     }
