@@ -10,7 +10,6 @@
 #include <cstdio>       // Required for: snprintf (the name of a level's copy in the data folder)
 #include <cstdlib>      // Required for: getenv
 #include <filesystem>   // Required for: last_write_time
-#include <functional>   // Required for: std::function
 #include <string>
 #include <string_view>
 #include <system_error>

@@ -202,7 +202,10 @@ bool StartUnattendedRuntime(const StrValue& title) {
     settings.debugMode = true;
     settings.useMouse = false;
     ConfigureRuntime(settings);
-    return StartRuntime(title) != 0 && GraphicsAvailable();
+    const bool started = StartRuntime(title) != 0 && GraphicsAvailable();
+    // Nobody's frame loop would answer a signal: Ctrl+C ends such a program at once.
+    ReleaseEndSignals();
+    return started;
 }
 
 Number StartRuntime(const StrValue& title) {

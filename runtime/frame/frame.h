@@ -60,7 +60,7 @@ Number FlipCount();
 // Time since start-up.
 Number GetElapsedTime();
 void GetScreenSize(Number& width, Number& height);
-// Escape ends the program while allowed (NaN counts as allowed).
+// While allowed (NaN counts as allowed), Escape asks the program to end, as below.
 void AllowEscape(Number flag);
 // Closing the window, Alt+F4 and an allowed Escape ask the program to end. With a check
 // set, FlipScreen calls it at its next poll and ends the program only when it answers
