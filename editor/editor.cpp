@@ -4,7 +4,11 @@
 // editor/dialogs, game/playlevel, gui, runtime (frame, input, files, gfx2d, gfx3d).
 #include "editor/editor.h"
 
+#include <array>
 #include <cmath>        // Required for: std::trunc, std::floor
+#include <cstdint>      // Required for: uint64_t
+#include <cstdio>       // Required for: snprintf (the name of a level's copy in the data folder)
+#include <cstdlib>      // Required for: getenv
 #include <filesystem>   // Required for: last_write_time
 #include <string>
 #include <string_view>
@@ -33,6 +37,7 @@
 #include "runtime/gfx2d/draw2d.h"
 #include "runtime/gfx2d/sprites.h"
 #include "runtime/gfx3d/engine.h"
+#include "runtime/platform/scancodes.h"
 
 namespace {
 
@@ -41,14 +46,19 @@ constexpr int kListWidth = 250;
 
 struct EditorState {
     DimArray<Number> editPos;   // the scratch position handed to the position dialog
-    std::string levelDir;       // where "level.ini" lives, ending with "/"
+    std::string levelFile;      // the level's file, absolute
+    std::string levelDir;       // where the level's file lives, ending with "/"
+    std::string interfaceDir;   // where the editor's own media were read, ending with "/"
     std::string savedLevel;     // the level as last loaded or saved (LevelFingerprint)
     std::string testLevel;      // the level as saved to "test.ini" for the running test
+    std::string copiedLevel;    // the level as the recovery copy last took it
+    Number nextRefresh = 0;     // when the recovery copy may be brought up to date again
     bool started = false;       // an editor session is open (its level can be recovered)
     bool testRunning = false;
 };
 
 EditorState editor;
+std::string requestedLevel;     // SetLevelFile's choice; empty: "level.ini" in the working directory
 
 // ---- Change tracking
 
@@ -118,18 +128,58 @@ void RememberLevelAsSaved() { editor.savedLevel = LevelFingerprint(); }
 // ---- Files beside the level
 
 std::string LevelPath(const char* name) { return editor.levelDir + name; }
+std::string LevelName() { return editor.levelFile.substr(editor.levelDir.size()); }
 
-bool RecoveryCopyIsNewer() {
+// "level.ini" keeps its copy in "level.recover.ini", "castle.ini" in "castle.recover.ini".
+std::string RecoveryName() {
+    std::string stem = LevelName();
+    if (stem.size() > 4 && stem.ends_with(".ini")) stem.resize(stem.size() - 4);
+    return stem + ".recover.ini";
+}
+
+// Where the copy goes when the level's folder takes no file (a full disk, a read-only
+// mount): the user's data folder, under a name that tells levels of one name apart.
+std::string DataFolderCopy() {
+    std::string data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') data = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home) data = std::string(home) + "/.local/share";
+    else return {};
+    uint64_t hash = 14695981039346656037ull;   // FNV-1a of the level's path
+    for (unsigned char c : editor.levelFile) hash = (hash ^ c) * 1099511628211ull;
+    char tag[24];
+    std::snprintf(tag, sizeof tag, "-%016llx", static_cast<unsigned long long>(hash));
+    const std::string name = RecoveryName();
+    return data + "/zentrovel/" + name.substr(0, name.size() - 12) + tag + ".recover.ini";
+}
+
+std::array<std::string, 2> RecoveryCopies() { return {editor.levelDir + RecoveryName(), DataFolderCopy()}; }
+
+// The newest recovery copy that is newer than the level's file, or "".
+std::string NewerRecoveryCopy() {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path copy = LevelPath(kRecoveryFile);
-    if (!fs::is_regular_file(copy, ec)) return false;
-    const fs::path level = LevelPath(kLevelFile);
-    if (!fs::exists(level, ec)) return true;
-    const auto copyTime = fs::last_write_time(copy, ec);
-    if (ec) return false;
-    const auto levelTime = fs::last_write_time(level, ec);
-    return ec || copyTime > levelTime;
+    auto newest = fs::file_time_type::min();
+    if (fs::exists(editor.levelFile, ec)) {
+        newest = fs::last_write_time(editor.levelFile, ec);
+        if (ec) newest = fs::file_time_type::min();
+    }
+    std::string found;
+    for (const std::string& copy : RecoveryCopies()) {
+        if (copy.empty() || !fs::is_regular_file(copy, ec)) continue;
+        const auto time = fs::last_write_time(copy, ec);
+        if (!ec && time > newest) {
+            newest = time;
+            found = copy;
+        }
+    }
+    return found;
+}
+
+void DeleteRecoveryCopies() {
+    for (const std::string& copy : RecoveryCopies()) {
+        if (!copy.empty()) DeleteFileText(copy.c_str());
+    }
+    editor.copiedLevel.clear();
 }
 
 bool CopyFileBytes(const std::string& from, const std::string& to) {
@@ -140,22 +190,36 @@ bool CopyFileBytes(const std::string& from, const std::string& to) {
 
 // Loads "level.ini", or the recovery copy when it is newer and the designer wants it.
 void LoadStartLevel() {
-    if (RecoveryCopyIsNewer()) {
+    const std::string copy = NewerRecoveryCopy();
+    if (!copy.empty()) {
         SetSystemPointer(1);
         LoadFont(OwnMediaFile("guifont.bmp"), kGuiFont);
         SetFont(kGuiFont);
         const Number yes = MessageBox(
             "The level was not saved when the editor last ended. Load the recovered copy?", 1);
         if (yes != 0) {
-            LoadLevel(LevelPath(kRecoveryFile).c_str());
-            // Not yet in "level.ini": ending again without saving keeps the copy.
+            LoadLevel(copy.c_str());
+            // Not yet in the level's file: ending again without saving keeps the copy.
             editor.savedLevel.clear();
             return;
         }
-        DeleteFileText(LevelPath(kRecoveryFile).c_str());
+        DeleteRecoveryCopies();
     }
-    LoadLevel(kLevelFile);
+    LoadLevel(editor.levelFile.c_str());
     RememberLevelAsSaved();
+}
+
+// The level's folder becomes the working directory, so that a relative media root and
+// the file dialogs start there, as when the editor was started in it.
+void EnterLevelFolder() {
+    namespace fs = std::filesystem;
+    editor.interfaceDir = GetCurrentDir().Std();
+    std::error_code ec;
+    const fs::path level = fs::absolute(requestedLevel.empty() ? editor.interfaceDir + kLevelFile : requestedLevel, ec);
+    editor.levelFile = level.lexically_normal().string();
+    editor.levelDir = level.lexically_normal().parent_path().string();
+    if (!editor.levelDir.ends_with('/')) editor.levelDir += '/';
+    SetCurrentDir(editor.levelDir.c_str());
 }
 
 // ---- The main panel
@@ -299,12 +363,39 @@ bool ConfirmModelDeletion(int m) {
     return ConfirmDeletion(ModelFiles(m), ModelUses(m), true);
 }
 
+// ---- Knowing what is saved, and quitting
+
+bool UnsavedChanges() { return (editor.testRunning ? editor.testLevel : LevelFingerprint()) != editor.savedLevel; }
+
+// "Zentrovel - level.ini", with " *" while there are unsaved changes.
+void ShowSavedState() {
+    SetWindowTitle(StrValue("Zentrovel - " + LevelName() + (UnsavedChanges() ? " *" : "")));
+}
+
+// Asked before the close button, Alt+F4 or Escape end the editor; test play may be
+// running under the question, so its pointer and font come back after "No".
+bool ConfirmQuit() {
+    if (!editor.started || !UnsavedChanges()) return true;
+    const bool captured = !SystemPointer();
+    const Number font = GetCurrentFont();
+    SetFont(kGuiFont);
+    const bool quit = MessageBox("Quit without saving?", 1) != 0;
+    SetFont(font);
+    if (captured) SetSystemPointer(0);
+    return quit;
+}
+
+// Ctrl+S. Chords type no character, so the keys are read as they are.
+bool SaveKeysPressed() {
+    return (KeyState(kKeyLControl) != 0 || KeyState(kKeyRControl) != 0) && KeyHit(kKeyS) != 0;
+}
+
 // Handles the panel's events in their fixed order; true when the panel must be rebuilt
 // (the remaining events then wait for the next frame).
 bool HandleEvents() {
     if (Clicked("bt_specials")) SpecialItemsDialog();
     if (Clicked("bt_weapons")) WeaponsDialog();
-    if (Clicked("bt_save")) SaveLevelWithMessage();
+    if (Clicked("bt_save") || SaveKeysPressed()) SaveLevelWithMessage();
     if (Clicked("bt_test")) {
         TestLevel();
         return true;
@@ -366,6 +457,10 @@ bool HandleEvents() {
     if (Clicked("bt_paths")) PathDialog();
     if (Clicked("bt_general")) MessageBox("Needs to be implemented, yet!", 0);
     if (Clicked("bt_players")) ActorListDialog();
+    if (KeyHit(kKeyEscape) != 0 && ConfirmQuit()) {
+        SetEndCode(0);
+        EndProgram();
+    }
     return false;
 }
 
@@ -423,7 +518,38 @@ void RecoverOnEnd() {
     editor.started = false;
 }
 
+// Writes the copy where it can go; `level` is what it holds (as LevelFingerprint).
+Number WriteRecoveryCopyOf(const std::string& level) {
+    const auto write = [](const std::string& to) {
+        return editor.testRunning ? CopyFileBytes(LevelPath(kTestFile), to) : SaveLevel(to.c_str()) >= 0;
+    };
+    const auto [beside, data] = RecoveryCopies();
+    bool written = write(beside);
+    if (!written && !data.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(data).parent_path(), ec);
+        written = write(data);
+    }
+    if (!written) return 0;
+    editor.copiedLevel = level;
+    return 1;
+}
+
+// While changes are unsaved the copy follows them, at most once a minute, so that a
+// crash or a killed editor loses at most that much.
+constexpr Number kRefreshMs = 60000;
+
+void RefreshRecoveryCopy() {
+    const Number now = GetTimeMs();
+    if (!editor.started || now < editor.nextRefresh) return;
+    editor.nextRefresh = now + kRefreshMs;
+    const std::string level = editor.testRunning ? editor.testLevel : LevelFingerprint();
+    if (level != editor.savedLevel && level != editor.copiedLevel) WriteRecoveryCopyOf(level);
+}
+
 }  // namespace
+
+void SetLevelFile(const StrValue& path) { requestedLevel = path.Std(); }
 
 void EditorStart() {
     LoadObject(OwnMediaFile("pointer.kmo"), kPointerModel);
@@ -439,11 +565,17 @@ void EditorStart() {
     PreviewTime = 0;
     GetScreenSize(ScreenW, ScreenH);
 
-    editor.levelDir = GetCurrentDir().Std();
+    EnterLevelFolder();
     editor.testRunning = false;
+    // Escape is the main panel's and the dialogs' own key; ending asks first.
+    AllowEscape(0);
+    SetQuitCheck(ConfirmQuit);
     LoadStartLevel();
     editor.started = true;
+    editor.copiedLevel.clear();
+    editor.nextRefresh = GetTimeMs() + kRefreshMs;
     AddShutdownStep("editor recovery copy", RecoverOnEnd);
+    AddFlipHook("editor recovery copy", RefreshRecoveryCopy);
     LoadGameMedia();
     EditorMain();
 }
@@ -456,6 +588,7 @@ void EditorMain() {
     DialogInit(0, 0, ScreenW / 3, ScreenH);
     BuildPanel();
     StartUndoHistory();
+    ShowSavedState();
     for (;;) {
         const Number flips = FlipCount();
         SetFont(kGuiFont);
@@ -468,8 +601,13 @@ void EditorMain() {
         if (rebuilt) BuildPanel();
         // What was drawn above is stale when the panel was rebuilt, and gone when a
         // dialog or a test run presented frames of its own: draw again before waiting.
-        if (rebuilt || FlipCount() != flips) continue;
+        if (rebuilt || FlipCount() != flips) {
+            ShowSavedState();
+            continue;
+        }
         FlipScreen();
+        // A question asked inside the flip (quit?) has painted over this frame.
+        if (FlipCount() != flips + 1) continue;
         WaitForInputOrBlink();
     }
 }
@@ -488,14 +626,15 @@ StrValue PickMediaFile(const StrValue& filter) {
 }
 
 Number SaveLevelWithMessage() {
-    const Number lines = SaveLevel(kLevelFile);
+    const Number lines = SaveLevel(editor.levelFile.c_str());
     if (lines < 0) {
         const std::string reason = LastWriteFailure();
-        MessageBox(reason.empty() ? "Could not save level.ini." : StrValue("Could not save level.ini: " + reason), 0);
+        const std::string what = "Could not save " + LevelName();
+        MessageBox(StrValue(reason.empty() ? what + "." : what + ": " + reason), 0);
         return lines;
     }
     RememberLevelAsSaved();
-    DeleteFileText(LevelPath(kRecoveryFile).c_str());
+    DeleteRecoveryCopies();
     MessageBox("Saved successfully. File has "_s + NumberToText(lines) + " lines. (255 is max)", 0);
     return lines;
 }
@@ -507,7 +646,7 @@ Number TestLevel() {
     }
     const std::string level = LevelFingerprint();
     // Without this copy the reload after the run would bring back an older level.
-    if (SaveLevel(kTestFile) < 0) {
+    if (SaveLevel(LevelPath(kTestFile).c_str()) < 0) {
         MessageBox("Could not save test.ini, so the test did not run.", 0);
         return 0;
     }
@@ -516,7 +655,7 @@ Number TestLevel() {
     SetSystemPointer(0);
     PlayLevel(1);
     SetSystemPointer(1);
-    LoadLevel(kTestFile);
+    LoadLevel(LevelPath(kTestFile).c_str());
     KeepLevelAfterTestRun();
     editor.testRunning = false;
     SetFrameLimit(kEditorFrameLimit);
@@ -527,11 +666,6 @@ Number LevelChanged() { return LevelFingerprint() != editor.savedLevel ? 1 : 0; 
 
 Number WriteRecoveryCopy() {
     if (!editor.started) return 0;
-    const std::string copy = LevelPath(kRecoveryFile);
-    if (editor.testRunning) {
-        if (editor.testLevel == editor.savedLevel) return 0;
-        return CopyFileBytes(LevelPath(kTestFile), copy) ? 1 : 0;
-    }
-    if (LevelChanged() == 0) return 0;
-    return SaveLevel(copy.c_str()) >= 0 ? 1 : 0;
+    const std::string level = editor.testRunning ? editor.testLevel : LevelFingerprint();
+    return level == editor.savedLevel ? 0 : WriteRecoveryCopyOf(level);
 }

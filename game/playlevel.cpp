@@ -19,7 +19,7 @@
 #include "runtime/gfx2d/draw2d.h"       // Required for: PrintText, SetFont
 #include "runtime/gfx2d/sprites.h"      // Required for: LoadSprite, DrawSprite
 #include "runtime/gfx3d/engine.h"       // Required for: the scene commands
-#include "runtime/platform/scancodes.h" // Required for: kKeyE
+#include "runtime/platform/scancodes.h" // Required for: kKeyE, kKeyEscape
 
 namespace {
 
@@ -275,7 +275,7 @@ GameRun BeginPlay() {
 }
 
 Number PlayFrame(GameRun& run, Number fromEditor) {
-    if (fromEditor != 0 && KeyState(kKeyE) != 0) run.ended = true;
+    if (fromEditor != 0 && (KeyState(kKeyE) != 0 || KeyHit(kKeyEscape) != 0)) run.ended = true;
     if (run.ended || !LevelHasPlayer()) return 0;
     DrawSky(run);
     SetEffectLight(run);

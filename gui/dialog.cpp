@@ -14,7 +14,7 @@
 #include "gui/widget_kinds.h"
 #include "gui/widgets.h"
 #include "runtime/frame/frame.h"     // Required for: SetViewport
-#include "runtime/frame/input.h"     // Required for: MouseState, SetSystemPointer
+#include "runtime/frame/input.h"     // Required for: MouseState, SetSystemPointer, KeyHit
 #include "runtime/gfx2d/draw2d.h"    // Required for: DrawRectCorners, DrawLine, PrintText, SetAlphaMode
 
 namespace {
@@ -297,6 +297,8 @@ Number DialogShow(Number topOnly) {
     }
     State().cells = std::move(cells);
     State().frames += 1;
+    // Escape cancels a dialog that can be cancelled, as its button would.
+    if (GetProp("bt_cancelTYPE") != "" && KeyHit(kKeyEscape) != 0) SetProp("bt_cancelCLICKED", "1");
     SetSystemPointer(1);
     const Number realHeight = end.cury + 2 + end.rowHeight - end.top;
     SetPropNum("REALHEIGHT", realHeight);

@@ -27,7 +27,8 @@ void DialogClose();
 // content-dependent size without hovering or clicking anything.
 void DialogRefresh(Number x, Number y, Number width, Number height);
 // One frame of drawing and input. topOnly 0 draws every dialog of the stack (the lower
-// ones dimmed), any other value only the current one. Returns the larger of the content
+// ones dimmed), any other value only the current one. Escape pressed over a dialog with
+// a "bt_cancel" button reads as a click on it. Returns the larger of the content
 // height and "HEIGHT".
 Number DialogShow(Number topOnly);
 

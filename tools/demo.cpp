@@ -578,23 +578,24 @@ TextModel PointerModel() {
 
 class Writer {
 public:
-    explicit Writer(std::string dir) : dir_(std::move(dir)) {}
+    // A fresh writer never writes where a file already is.
+    explicit Writer(std::string dir, bool fresh = false) : dir_(std::move(dir)), fresh_(fresh) {}
 
     void Bytes(const std::string& rel, const std::string& bytes) {
         if (!result.error.empty()) return;
         if (Keeps(rel)) return;
-        FILE* f = std::fopen((dir_ + "/" + rel).c_str(), "wb");
+        FILE* f = std::fopen((dir_ + "/" + rel).c_str(), fresh_ ? "wbx" : "wb");
         bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
         if (f && std::fclose(f) != 0) ok = false;
         Done(rel, ok);
     }
     void Bmp(const std::string& rel, const Picture& pic, bool paletted = false) {
-        if (!result.error.empty()) return;
+        if (!result.error.empty() || Taken(rel)) return;
         Done(rel, WriteBmp(dir_ + "/" + rel, pic, paletted));
     }
     // A model in the binary form, made by quantising its text form as the loader does.
     void BinaryModel(const std::string& rel, const TextModel& model) {
-        if (!result.error.empty()) return;
+        if (!result.error.empty() || Taken(rel)) return;
         const std::string text = TextModelSource(model);
         MeshObjectX mesh;
         const bool read = ReadModelBytes(mesh, reinterpret_cast<const uint8_t*>(text.data()), text.size()) ==
@@ -620,9 +621,16 @@ public:
     DemoResult result;
 
 private:
+    bool Taken(const std::string& rel) {
+        std::error_code ec;
+        if (!fresh_ || !fs::exists(fs::path(dir_) / rel, ec)) return false;
+        result.error = rel + " is there already";
+        return true;
+    }
     // The level file and the animation files are what the editor saves: a designer's
     // changes to them are never replaced by the demo's.
     bool Keeps(const std::string& rel) {
+        if (fresh_) return false;
         const bool editable = rel == "level.ini" || (rel.size() > 5 && rel.ends_with(".kmoa"));
         std::error_code ec;
         if (!editable || !fs::exists(fs::path(dir_) / rel, ec)) return false;
@@ -636,7 +644,24 @@ private:
             result.error = rel;
     }
     std::string dir_;
+    bool fresh_ = false;
 };
+
+// The game's fixed media, in the media folder.
+void WriteGameMedia(Writer& w) {
+    const std::string m = std::string(kDemoMediaFolder) + "/";
+    w.BinaryModel(m + "shadow.kmo", ShadowModel());
+    w.StaticAnims(m + "shadow.kmo");
+    w.Bmp(m + "shadow.bmp", ShadowTexture());
+    w.BinaryModel(m + "skybox.kmo", SkyboxModel());
+    w.StaticAnims(m + "skybox.kmo");
+    w.Bmp(m + "skybox.bmp", SkyTexture());
+    w.Bmp(m + "extralife.bmp", HeartSprite());
+    w.Bmp(m + "energy.bmp", EnergySprite());
+    w.Bmp(m + "shield.bmp", ShieldSprite());
+    w.Bmp(m + "checkpoint.bmp", CheckpointSprite());
+    w.Bmp(m + "shot1.bmp", ShotSprite());
+}
 
 // The level's models and textures in number order.
 struct ModelEntry {
@@ -761,18 +786,7 @@ DemoResult WriteDemo(const std::string& dir) {
     // The editor's own media, beside the program.
     WriteEditorMediaWith(w);
 
-    // The game's fixed media.
-    w.BinaryModel(m + "shadow.kmo", ShadowModel());
-    w.StaticAnims(m + "shadow.kmo");
-    w.Bmp(m + "shadow.bmp", ShadowTexture());
-    w.BinaryModel(m + "skybox.kmo", SkyboxModel());
-    w.StaticAnims(m + "skybox.kmo");
-    w.Bmp(m + "skybox.bmp", SkyTexture());
-    w.Bmp(m + "extralife.bmp", HeartSprite());
-    w.Bmp(m + "energy.bmp", EnergySprite());
-    w.Bmp(m + "shield.bmp", ShieldSprite());
-    w.Bmp(m + "checkpoint.bmp", CheckpointSprite());
-    w.Bmp(m + "shot1.bmp", ShotSprite());
+    WriteGameMedia(w);
 
     // The level's models, in model-number order; ground is the one kept in the text form.
     static const int kNone[6][2] = {};
@@ -802,6 +816,41 @@ DemoResult WriteDemo(const std::string& dir) {
     w.Bmp(m + "spiker.bmp", SpikerTexture());
 
     w.Bytes("level.ini", DemoLevelText());
+    w.result.ok = w.result.error.empty();
+    return w.result;
+}
+
+DemoResult WriteNewLevel(const std::string& dir) {
+    Writer w(dir, true);
+    std::error_code ec;
+    if (fs::exists(dir, ec) && (!fs::is_directory(dir, ec) || !fs::is_empty(dir, ec))) {
+        w.result.error = dir + " is not an empty folder";
+        return w.result;
+    }
+    fs::create_directories(fs::path(dir) / kDemoMediaFolder, ec);
+    if (ec) {
+        w.result.error = std::string(kDemoMediaFolder) + ": " + ec.message();
+        return w.result;
+    }
+    const std::string m = std::string(kDemoMediaFolder) + "/";
+    WriteGameMedia(w);
+    w.TextModelFile(m + "ground.kmo", GroundModel());
+    w.StaticAnims(m + "ground.kmo");
+    w.BinaryModel(m + "hero.kmo", HeroModel());
+    w.Anims(m + "hero.kmo", kHeroAnims);
+    w.Bmp(m + "grass.bmp", GrassTexture());
+    w.Bmp(m + "hero.bmp", HeroTexture());
+    // The ground, the player standing on it in the middle, one weapon kind.
+    w.Bytes("level.ini",
+            "[memory]\r\nroot=" + std::string(kDemoMediaFolder) +
+                "\r\nmaxpathpoints=8\r\n"
+                "[types]\r\ncount=2\r\n0=ground.kmo\r\n1=hero.kmo\r\n"
+                "[textures]\r\ncount=2\r\n0=grass.bmp\r\n1=hero.bmp\r\n"
+                "[objects]\r\ncount=1\r\n0=0 0 0 0 0 0 0 0 -1 \r\n"
+                "[paths]\r\ncount=0\r\n"
+                "[players]\r\ncount=1\r\n0=1 1 0.0 0.0 0.0 0 -1 \r\n"
+                "[specials]\r\ncount=0\r\n"
+                "[weapons]\r\ncount=1\r\n0=1.00 0.50 0.5 \r\n");
     w.result.ok = w.result.error.empty();
     return w.result;
 }

@@ -29,5 +29,10 @@ DemoResult WriteDemo(const std::string& dir);
 // pointers and the sky that the editor loads from beside itself or from its install folder.
 DemoResult WriteEditorMedia(const std::string& dir);
 
+// Writes a new, minimal, playable level into `dir`, which must be empty or missing: a
+// "level.ini" with a ground and the player, and the media folder with what they and the
+// game need. Never writes over a file; fails on a folder that holds anything.
+DemoResult WriteNewLevel(const std::string& dir);
+
 // The text of the demo's "level.ini" (CR LF lines, as the level writer makes them).
 std::string DemoLevelText();

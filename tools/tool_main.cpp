@@ -47,7 +47,7 @@ constexpr int kExitBadInput = 1;
 constexpr int kExitUsage = 2;
 
 const char* const kUsage =
-    "zentrovel-tool demo DIR | resave IN OUT | check LEVEL | model-info FILE | "
+    "zentrovel-tool demo DIR | new DIR | resave IN OUT | check LEVEL | model-info FILE | "
     "model-convert IN OUT | image-info FILE [X Y]... | "
     "render LEVEL OUT.png [--view 0|1|2|3] [--size WxH] [--distance D]";
 
@@ -131,6 +131,14 @@ int CmdDemo(const std::vector<std::string>& args) {
     const DemoResult r = WriteDemo(args[0]);
     if (!r.ok) return Print({{"ok", false}, {"error", "could not write " + r.error}}, kExitBadInput);
     return Print({{"ok", true}, {"dir", args[0]}, {"files", r.files}, {"kept", r.kept}}, kExitOk);
+}
+
+int CmdNew(const std::vector<std::string>& args) {
+    if (args.size() != 1) return Usage("new needs a directory");
+    const DemoResult r = WriteNewLevel(args[0]);
+    if (!r.ok) return Print({{"ok", false}, {"error", r.error}}, kExitBadInput);
+    return Print({{"ok", true}, {"dir", args[0]}, {"level", (fs::path(args[0]) / "level.ini").string()}, {"files", r.files}},
+                 kExitOk);
 }
 
 int CmdResave(const std::vector<std::string>& args) {
@@ -465,6 +473,7 @@ int main(int argc, char** argv) {
     int code;
     try {
         if (cmd == "demo") code = CmdDemo(args);
+        else if (cmd == "new") code = CmdNew(args);
         else if (cmd == "resave") code = CmdResave(args);
         else if (cmd == "check") code = CmdCheck(args);
         else if (cmd == "model-info") code = CmdModelInfo(args);

@@ -36,6 +36,11 @@ struct FrameState {
     bool escapeAllowed = true;
     bool fullscreen = false;
     bool f11Down = false;
+    bool quitRequested = false;
+    bool askingToQuit = false;
+    // The window system connection is gone: nothing may talk to it any more.
+    bool displayLost = false;
+    std::function<bool()> mayQuit;
     double lastFlip = 0;
     double prevFlip = 0;
     double startTime = 0;
@@ -70,6 +75,12 @@ void HandleWindowEvent(WindowEvent e) {
     FrameState& s = Frame();
     switch (e) {
         case WindowEvent::kCloseRequested:
+            RequestQuit();
+            return;
+        case WindowEvent::kDisplayLost:
+            s.displayLost = true;
+            s.glReady = false;
+            SetEndCode(0);
             EndProgram();
         case WindowEvent::kFocusLost:
             if (s.settings.debugMode) return;
@@ -127,6 +138,34 @@ void ResetDrawState() {
     }
 }
 
+void EndOnSignal() {
+    if (PendingEndSignal() == 0) return;
+    SetEndCode(0);
+    EndProgram();
+}
+
+// The quit keys and a close request, answered by the program's check.
+void AnswerQuitRequest() {
+    FrameState& s = Frame();
+    Platform& p = GetPlatform();
+    if ((s.escapeAllowed && p.KeyDown(kKeyEscape)) || (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4))) {
+        s.quitRequested = true;
+    }
+    if (!s.quitRequested) return;
+    s.quitRequested = false;
+    if (s.askingToQuit) return;
+    bool quit = true;
+    if (s.mayQuit) {
+        s.askingToQuit = true;
+        quit = s.mayQuit();
+        s.askingToQuit = false;
+        s.quitRequested = false;
+    }
+    if (!quit) return;
+    SetEndCode(0);
+    EndProgram();
+}
+
 void WriteEndReport() {
     if (!Frame().settings.debugMode) return;
     AppendErrorLog("-End On Line");
@@ -164,13 +203,19 @@ bool StartUnattendedRuntime(const StrValue& title) {
     settings.debugMode = true;
     settings.useMouse = false;
     ConfigureRuntime(settings);
-    return StartRuntime(title) != 0 && GraphicsAvailable();
+    const bool started = StartRuntime(title) != 0 && GraphicsAvailable();
+    // Nobody's frame loop would answer a signal: Ctrl+C ends such a program at once.
+    ReleaseEndSignals();
+    return started;
 }
 
 Number StartRuntime(const StrValue& title) {
     FrameState& s = Frame();
     Platform& p = GetPlatform();
     if (s.started) return 1;
+    s.displayLost = false;
+    s.quitRequested = false;
+    s.askingToQuit = false;
 
     WindowRequest request;
     request.title = title.Std();
@@ -186,6 +231,7 @@ Number StartRuntime(const StrValue& title) {
     s.escapeAllowed = true;
     s.fullscreen = false;
     AddShutdownStep("frame.window", [] { StopRuntime(); });
+    CatchEndSignals();
 
     DeleteErrorLog();
 
@@ -216,7 +262,9 @@ Number StartRuntime(const StrValue& title) {
     else SetWindowedMode();
 
     InitInput(s.settings.useMouse);
-    AddShutdownStep("frame.input", [] { ShutdownInput(); });
+    AddShutdownStep("frame.input", [] {
+        if (!Frame().displayLost) ShutdownInput();
+    });
     AddShutdownStep("frame.endreport", [] { WriteEndReport(); });
 
     const std::string dir = p.ProgramDirectory();
@@ -246,13 +294,17 @@ Number StartRuntime(const StrValue& title) {
 void StopRuntime() {
     FrameState& s = Frame();
     if (!s.started) return;
-    ShutdownInput();
+    ReleaseEndSignals();
     Platform& p = GetPlatform();
-    p.SetWindowEventHandler({});
-    p.CloseWindow();
+    if (!s.displayLost) {
+        ShutdownInput();
+        p.SetWindowEventHandler({});
+        p.CloseWindow();
+    }
     s.started = false;
     s.glReady = false;
     s.paused = false;
+    s.mayQuit = nullptr;
     s.fullscreen = false;
 }
 
@@ -267,19 +319,14 @@ void FlipScreen() {
     // The loop's code has read this frame's input: polls from here on may show the next
     // button change.
     p.EndInputFrame();
-    while (s.paused) {
+    // A request to end is answered even while paused; the question needs frames.
+    while (s.paused && !s.quitRequested && !s.askingToQuit && PendingEndSignal() == 0) {
         p.PollInput();
         if (s.paused) p.SleepMs(100);
     }
     PollInputFrame();
-    if (s.escapeAllowed && p.KeyDown(kKeyEscape)) {
-        SetEndCode(0);
-        EndProgram();
-    }
-    if (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4)) {
-        SetEndCode(0);
-        EndProgram();
-    }
+    EndOnSignal();
+    AnswerQuitRequest();
     TakeFullscreenKey();
     SwapStep();
     ResetDrawState();
@@ -312,6 +359,17 @@ void GetScreenSize(Number& width, Number& height) {
 }
 
 void AllowEscape(Number flag) { Frame().escapeAllowed = (flag != 0); }
+void SetQuitCheck(std::function<bool()> mayQuit) { Frame().mayQuit = std::move(mayQuit); }
+bool QuitRequested() { return Frame().quitRequested || PendingEndSignal() != 0; }
+void RequestQuit() { Frame().quitRequested = true; }
+
+void SetWindowTitle(const StrValue& title) {
+    FrameState& s = Frame();
+    if (title == s.windowTitle) return;
+    s.windowTitle = title;
+    if (!s.started) return;
+    GetPlatform().SetWindowTitle((s.paused ? title + " <pause>" : title).Std());
+}
 bool EscapeAllowed() { return Frame().escapeAllowed; }
 bool IsPaused() { return Frame().paused; }
 

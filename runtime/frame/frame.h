@@ -63,8 +63,19 @@ Number FlipCount();
 // Time since start-up.
 Number GetElapsedTime();
 void GetScreenSize(Number& width, Number& height);
-// Escape ends the program while allowed (NaN counts as allowed).
+// While allowed (NaN counts as allowed), Escape asks the program to end, as below.
 void AllowEscape(Number flag);
+// Closing the window, Alt+F4 and an allowed Escape ask the program to end. With a check
+// set, FlipScreen calls it at its next poll and ends the program only when it answers
+// true; the check may ask the user and run frames of its own meanwhile (a caller can
+// tell from FlipCount). Requests made while it runs are dropped. An empty check ends at
+// once. Termination signals and a lost display end the program without asking.
+void SetQuitCheck(std::function<bool()> mayQuit);
+// True while an end request waits for FlipScreen (WaitForInput returns at once then).
+bool QuitRequested();
+void RequestQuit();
+// The window's title (the text while not paused); set only when it differs.
+void SetWindowTitle(const StrValue& title);
 bool EscapeAllowed();
 // True while the window is inactive (FlipScreen then waits).
 bool IsPaused();

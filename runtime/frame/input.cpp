@@ -2,6 +2,7 @@
 #include "runtime/frame/input.h"
 
 #include <algorithm>   // Required for: clamp
+#include <array>
 
 #include "runtime/frame/frame.h"
 #include "runtime/frame/program.h"
@@ -20,6 +21,10 @@ struct InputState {
     bool newFrame = true;
     double lastCharRead = -1e300;
     int frameDeltaX = 0, frameDeltaY = 0, frameWheel = 0;
+    // Per key: the flip count + 1 of the poll that saw it go down, until KeyHit takes
+    // it (0: none); whether it was down at the last poll.
+    std::array<double, KeyLatch::kCount> hitFlip{};
+    std::array<bool, KeyLatch::kCount> downAtPoll{};
     // What WaitForInput saw last, to notice a change.
     int waitX = 0, waitY = 0;
     bool waitLeft = false, waitRight = false, waitMiddle = false;
@@ -88,15 +93,29 @@ void ShutdownInput() {
 }
 
 void PollInputFrame() {
-    GetPlatform().PollInput();
-    Input().newFrame = true;
-    ++Input().polls;
+    Platform& p = GetPlatform();
+    p.PollInput();
+    InputState& in = Input();
+    in.newFrame = true;
+    for (int scan = 0; scan < KeyLatch::kCount; ++scan) {
+        const bool down = p.KeyDown(scan);
+        if (down && !in.downAtPoll[scan]) in.hitFlip[scan] = FlipCount() + 1;
+        in.downAtPoll[scan] = down;
+    }
+    ++in.polls;
 }
 
 Number KeyState(Number code) {
     Platform& p = GetPlatform();
     p.PumpEvents();
     return p.KeyDown(ToInt(code) & 0xFF) ? 1.0 : 0.0;
+}
+
+Number KeyHit(Number code) {
+    double& flip = Input().hitFlip[ToInt(code) & 0xFF];
+    if (flip != FlipCount() + 1) return 0;
+    flip = 0;
+    return 1;
 }
 
 MouseReading ReadMouse() {
@@ -214,11 +233,12 @@ void WaitPasses(bool keepFrameKey) {
     Platform& p = GetPlatform();
     for (int pass = 0; pass < 8; ++pass) {
         if (pass > 0 || !keepFrameKey) PollInputFrame();
-        // A quick Alt+F4 seen by this poll is gone by the next FlipScreen's poll.
+        // A quick Alt+F4 seen by this poll is gone by the next FlipScreen's poll, which
+        // answers the request.
         if ((EscapeAllowed() && p.KeyDown(kKeyEscape)) || (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4))) {
-            SetEndCode(0);
-            EndProgram();
+            RequestQuit();
         }
+        if (QuitRequested()) return;
         TakeFullscreenKey();
         if (AnyKeyDown(p)) return;
         const MouseReading r = ReadMouse();

@@ -28,6 +28,11 @@ void PollInputFrame();
 
 // 1 while the key (low 8 bits of the truncated code) is down, else 0.
 Number KeyState(Number code);
+// 1 once per press, to the first call in the frame after the poll that saw the key go
+// down (a tap between two polls included); a press nobody took is gone at the next
+// FlipScreen. Whoever reads it first takes it, so one Escape that closes a dialog does
+// not also reach the loop below it.
+Number KeyHit(Number code);
 MouseReading ReadMouse();
 // The pointer clamped to the display (and kept so), with the left and right buttons.
 void MouseState(Number& x, Number& y, Number& left, Number& right);
@@ -40,8 +45,9 @@ bool SystemPointer();
 // The character of the key just pressed as a one-byte text, or "": once per press,
 // Enter 10, Backspace 8, a..z upper case while Shift is down, nothing at or above 128.
 StrValue ReadKeyChar();
-// Returns at the first input or after 8 passes 30 ms apart; Escape (while allowed) and
-// Alt+F4 end the program.
+// Returns at the first input or after 8 passes 30 ms apart, and at once while a request
+// to end waits: Escape (while allowed), Alt+F4, the close button or a signal (which the
+// next FlipScreen answers).
 void WaitForInput();
 
 Number JoystickCount();

@@ -1,6 +1,7 @@
 // Program end, runtime errors and the error log.
 #include "runtime/frame/program.h"
 
+#include <csignal>   // Required for: sigaction, raise, sig_atomic_t
 #include <cstdio>    // Required for: FILE, fopen, fwrite
 #include <cstdlib>   // Required for: std::exit, getenv
 #include <unistd.h>  // Required for: getcwd
@@ -24,6 +25,24 @@ struct ProgramState {
 ProgramState& State() {
     static ProgramState state;
     return state;
+}
+
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr int kEndSignalCount = sizeof kEndSignals / sizeof kEndSignals[0];
+
+// Only what a signal handler may touch: the mark and the handling found before.
+volatile std::sig_atomic_t endSignal = 0;
+struct sigaction earlierHandling[kEndSignalCount];
+bool signalsCaught = false;
+
+void MarkEndSignal(int sig) {
+    if (endSignal != 0) {
+        // Asked twice: the loop is not getting there (a long load, a blocking dialog).
+        std::signal(sig, SIG_DFL);
+        std::raise(sig);
+        return;
+    }
+    endSignal = sig;
 }
 
 }  // namespace
@@ -53,6 +72,30 @@ void RunShutdownSteps() {
         if (it->run) it->run();
     }
 }
+
+void CatchEndSignals() {
+    if (signalsCaught) return;
+    endSignal = 0;
+    for (int i = 0; i < kEndSignalCount; ++i) {
+        struct sigaction mark {};
+        mark.sa_handler = MarkEndSignal;
+        sigemptyset(&mark.sa_mask);
+        mark.sa_flags = SA_RESTART;
+        sigaction(kEndSignals[i], nullptr, &earlierHandling[i]);
+        if (earlierHandling[i].sa_handler == SIG_IGN) continue;
+        sigaction(kEndSignals[i], &mark, nullptr);
+    }
+    signalsCaught = true;
+}
+
+void ReleaseEndSignals() {
+    if (!signalsCaught) return;
+    for (int i = 0; i < kEndSignalCount; ++i) sigaction(kEndSignals[i], &earlierHandling[i], nullptr);
+    signalsCaught = false;
+    endSignal = 0;
+}
+
+int PendingEndSignal() { return endSignal; }
 
 void SetEndHook(std::function<void()> hook) { State().endHook = std::move(hook); }
 

@@ -37,6 +37,16 @@ void AddShutdownStep(const std::string& name, std::function<void()> step);
 // normal return from the entry.
 void RunShutdownSteps();
 
+// Termination signals (SIGTERM, SIGINT, SIGHUP) only leave a mark while caught: the
+// frame loop then ends the program through EndProgram, so its shutdown steps run in
+// order. A second signal of the same kind, before the loop got to it, ends the process
+// at once. A signal the program was started with ignored stays ignored (nohup).
+void CatchEndSignals();
+// Gives the signals their earlier handling back and forgets a pending one.
+void ReleaseEndSignals();
+// The signal that asked the program to end, or 0.
+int PendingEndSignal();
+
 // Replaces the final process exit. The hook must not return (tests throw from it);
 // an empty function restores the real exit.
 void SetEndHook(std::function<void()> hook);

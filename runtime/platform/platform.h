@@ -38,8 +38,10 @@ struct KeyPress {
     double timeMs = 0;   // the platform clock at the press
 };
 
-// Window events the frame reacts to, delivered while events are pumped.
-enum class WindowEvent { kCloseRequested, kFocusLost, kFocusGained };
+// Window events the frame reacts to, delivered while events are pumped. kDisplayLost
+// comes from inside the window system's error path: the handler must not return and
+// must not talk to the window system again.
+enum class WindowEvent { kCloseRequested, kFocusLost, kFocusGained, kDisplayLost };
 
 struct WindowRequest {
     std::string title;        // initial window text

@@ -7,7 +7,8 @@
 
 #include <chrono>    // Required for: sleep_for
 #include <cstdlib>   // Required for: setenv
-#include <cstring>   // Required for: strstr
+#include <cstring>   // Required for: strstr, strcmp
+#include <dlfcn.h>   // Required for: dlopen, dlsym (the X library SDL has loaded)
 #include <deque>
 #include <thread>
 #include <unistd.h>  // Required for: readlink
@@ -279,6 +280,9 @@ private:
 constexpr int kAssumedFrameW = 16;
 constexpr int kAssumedFrameH = 48;
 
+// Xlib's handler type; Xlib's header is not included, its names clash with ours.
+using XIOErrorHandlerFn = int (*)(void* display);
+
 class SdlPlatformImpl : public Platform {
 public:
     bool OpenWindow(const WindowRequest& request) override {
@@ -287,6 +291,9 @@ public:
         setenv("SDL_VIDEO_X11_WMCLASS", request.windowClass.c_str(), 1);
         SDL_SetHint("SDL_VIDEO_X11_WMCLASS", request.windowClass.c_str());
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        // The frame catches the termination signals itself: through SDL they would
+        // look like a click on the close button, which asks before it ends.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -327,6 +334,7 @@ public:
         SDL_GetMouseState(&wx, &wy);
         ToPicture(wx, wy, pointerX_, pointerY_);
         SDL_StartTextInput();
+        CatchLostDisplay();
         return true;
     }
 
@@ -698,6 +706,19 @@ private:
         if (handler_) handler_(e);
     }
 
+    // Xlib ends the process when the connection to the X server breaks; before that the
+    // frame gets kDisplayLost, so the shutdown steps that need no window still run.
+    void CatchLostDisplay() {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (!driver || std::strcmp(driver, "x11") != 0) return;
+        void* xlib = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+        if (!xlib) return;
+        using SetHandlerFn = XIOErrorHandlerFn (*)(XIOErrorHandlerFn);
+        if (auto set = reinterpret_cast<SetHandlerFn>(dlsym(xlib, "XSetIOErrorHandler"))) set(OnDisplayLost);
+        dlclose(xlib);
+    }
+    static int OnDisplayLost(void*);
+
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     SDL_Cursor* arrow_ = nullptr;
@@ -716,12 +737,24 @@ private:
     bool joysticksUp_ = false;
 };
 
-}  // namespace
-
-Platform& SdlPlatform() {
+SdlPlatformImpl& TheSdlPlatform() {
     static SdlPlatformImpl platform;
     return platform;
 }
+
+int SdlPlatformImpl::OnDisplayLost(void*) {
+    // Whatever the frame does must not come back here through another X call.
+    static bool once = false;
+    if (!once) {
+        once = true;
+        TheSdlPlatform().Deliver(WindowEvent::kDisplayLost);
+    }
+    _exit(1);
+}
+
+}  // namespace
+
+Platform& SdlPlatform() { return TheSdlPlatform(); }
 
 void UseOffscreenVideoWithoutDisplay() {
     const char* display = std::getenv("DISPLAY");

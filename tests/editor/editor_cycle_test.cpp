@@ -1,6 +1,9 @@
 // The test cycle, its refusals and the recovery copy, end to end on the demo level.
 #include <array>
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -110,6 +113,7 @@ TEST_F(EditorTest, EndingDuringTestPlayRecoversTheLevelSavedForTheRun) {
         ObjPos(0, 0) = 7;
         WhenReady(p, GameRunning, [](HeadlessPlatform& q) {
             ActorPos(0, 0) = 99;   // the game moves things; none of it may be kept
+            SetQuitCheck({});
             q.RequestClose();
         });
     });
@@ -121,22 +125,60 @@ TEST_F(EditorTest, EndingDuringTestPlayRecoversTheLevelSavedForTheRun) {
     EXPECT_NE(copy.find("0=8 6 0.0 0.0 3.0 0 -1 "), std::string::npos);
 }
 
-TEST_F(EditorTest, NewerRecoveryCopyIsLoadedOnYesAndGoesAwayWithTheNextSave) {
-    level_media::WriteBytes(Path("level.recover.ini"), ThreeObjectLevel());
-    const auto now = std::filesystem::file_time_type::clock::now();
-    std::filesystem::last_write_time(Path("level.ini"), now - std::chrono::minutes(1));
+// SIGTERM, SIGINT and SIGHUP end the editor without a question, the change kept.
+class EndSignalTest : public EditorTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EndSignalTest, EndsTheEditorWithTheChangeInTheRecoveryCopy) {
+    const int sig = GetParam();
+    gui().Do([](HeadlessPlatform&) { ObjPos(0, 0) = 7; }).Do([sig](HeadlessPlatform&) { std::raise(sig); });
+    int code = -1;
+    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }, &code));
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(Read("level.recover.ini").find("0=7 0 0 0 0 0 0 0 -1 "), std::string::npos) << strsignal(sig);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndSignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+// While a change is unsaved the copy follows it once a minute; where the level's folder
+// takes no copy, it goes to the data folder. The next start offers it from there, and
+// the next save makes it needless.
+TEST_F(EditorTest, RecoveryCopyFollowsChangesOnceAMinuteIntoTheDataFolder) {
+    std::filesystem::create_directory(Path("level.recover.ini"));   // no file can go there
+    std::filesystem::create_directories(Path("data/zentrovel"));
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const std::string oldData = data ? data : "";
+    setenv("XDG_DATA_HOME", Path("data").c_str(), 1);
+    Strings seen;
+    const auto see = [this, &seen](HeadlessPlatform&) {
+        std::string text;
+        for (const auto& e : std::filesystem::directory_iterator(Path("data/zentrovel"))) text = level_media::ReadBytes(e.path());
+        seen.push_back(text.empty() ? "none" : text.substr(text.find("0=", text.find("[objects]")), 4));
+    };
+    gui().Do([](HeadlessPlatform& p) {
+        ObjPos(0, 0) = 7;
+        p.AdvanceClock(50000);
+    });
+    gui().Idle(3).Do(see).Do([](HeadlessPlatform& p) { p.AdvanceClock(11000); }).Idle(3).Do(see);
+    gui().Do([](HeadlessPlatform& p) {
+        ObjPos(0, 0) = 8;
+        p.AdvanceClock(61000);
+    });
+    gui().Idle(3).Do(see);
+    RunEditor();
+    EXPECT_EQ(seen, Strings({"none", "0=7 ", "0=8 "}));
+
+    ASSERT_EQ(StartRuntime("Zentrovel"), 1);
     std::string question, saved;
-    Number objectsAtStart = -1;
-    AnswerMessage(question, "bt_yes");
-    gui().Do([&](HeadlessPlatform&) { objectsAtStart = ObjectCount(); });
-    gui().Click("bt_save");
+    Number x = -1;
+    AnswerMessage(question).Do([&x](HeadlessPlatform&) { x = ObjPos(0, 0); }).Click("bt_save");
     AnswerMessage(saved);
     RunEditor();
+    if (oldData.empty()) unsetenv("XDG_DATA_HOME");
+    else setenv("XDG_DATA_HOME", oldData.c_str(), 1);
     EXPECT_EQ(question, "The level was not saved when the editor last ended. Load the recovered copy?");
-    EXPECT_EQ(objectsAtStart, 3);
-    LoadLevel(Path("level.ini").c_str());
-    EXPECT_EQ(ObjectCount(), 3);
-    EXPECT_FALSE(std::filesystem::exists(Path("level.recover.ini"))) << "saved, the copy is not needed";
+    EXPECT_EQ(x, 8);
+    EXPECT_NE(Read("level.ini").find("0=8 0 0 0 0 0 0 0 -1 "), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(Path("data/zentrovel")));
 }
 
 }  // namespace

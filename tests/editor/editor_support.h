@@ -84,6 +84,7 @@ protected:
         driver_ = std::make_unique<GuiDriver>(platform());
     }
     void TearDown() override {
+        SetLevelFile("");
         driver_.reset();
         GuiDriver::ResetToolkit();
         std::filesystem::current_path(oldDir_);
@@ -107,7 +108,7 @@ protected:
 
     // Closes the window after the script and runs the editor until it ends.
     void RunEditor() {
-        gui().Do([](HeadlessPlatform& p) { p.RequestClose(); });
+        gui().Do([](HeadlessPlatform& p) { SetQuitCheck({}), p.RequestClose(); });   // no question
         EXPECT_TRUE(RunUntilEnd([] { EditorStart(); })) << "the editor ended on the close request";
         EXPECT_TRUE(gui().Done()) << "every scripted action ran";
     }

@@ -7,6 +7,7 @@
 #include "runtime/files/files.h"
 #include "runtime/frame/frame.h"
 #include "runtime/frame/input.h"
+#include "runtime/platform/scancodes.h"
 #include "tests/editor/editor_support.h"
 #include "tests/level/level_slots.h"
 
@@ -213,6 +214,57 @@ TEST_F(EditorTest, NameWithABarIsOneLineAndIsRefusedFromNew) {
     EXPECT_EQ(file.find("wall.kmo"), std::string::npos);
     EXPECT_EQ(file.find("a|b"), std::string::npos);
     EXPECT_NE(file.find("\r\n3=1 8 0.0 0.0 -16.0 1 -1 \r\n"), std::string::npos) << "the spiker follows its model";
+}
+
+// The title tells whether the level is saved; Ctrl+S saves as "Save" does; Escape, the
+// close button and Alt+F4 ask before unsaved changes are lost, and "No" goes back.
+TEST_F(EditorTest, TitleShowsUnsavedChangesAndEndingAsksBeforeLosingThem) {
+    Strings titles, questions(4);
+    std::string saved;
+    const auto title = [&titles](HeadlessPlatform& p) { titles.push_back(p.WindowTitle()); };
+    const auto deleteObject = [this] {
+        SelectLine("ls_obj", 3);
+        gui().Click("bt_obj_del").Idle(1);
+    };
+    gui().Do(title);
+    deleteObject();
+    gui().Do(title).PressKey(kKeyLControl).Key(kKeyS).ReleaseKey(kKeyLControl);
+    AnswerMessage(saved).Idle(1).Do(title);
+    deleteObject();
+    gui().Do(title).Key(kKeyEscape);
+    AnswerMessage(questions[0], "bt_no").Idle(1).Do(title).Do([](HeadlessPlatform& p) { p.RequestClose(); });
+    AnswerMessage(questions[1], "bt_no").PressKey(kKeyLAlt).Key(kKeyF4).ReleaseKey(kKeyLAlt);
+    AnswerMessage(questions[2], "bt_no").Idle(1).Key(kKeyEscape);
+    AnswerMessage(questions[3], "bt_yes");
+    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }));
+    EXPECT_EQ(titles, Strings({"Zentrovel - level.ini", "Zentrovel - level.ini *", "Zentrovel - level.ini",
+                               "Zentrovel - level.ini *", "Zentrovel - level.ini *"}));
+    EXPECT_EQ(saved.rfind("Saved successfully. File has ", 0), 0u) << saved;
+    EXPECT_EQ(questions, Strings(4, "Quit without saving?"));
+    EXPECT_NE(Read("level.ini").find("[objects]\r\ncount=10\r\n"), std::string::npos) << "Ctrl+S saved";
+    EXPECT_NE(Read("level.recover.ini").find("[objects]\r\ncount=9\r\n"), std::string::npos) << "Yes kept a copy";
+}
+
+// Escape cancels a dialog and ends test play like E, and neither Escape reaches the
+// panel; there, without changes, Escape ends the editor without a question.
+TEST_F(EditorTest, EscapeCancelsDialogsEndsTestPlayAndQuitsASavedLevel) {
+    Number depth = -1, alpha = -1;
+    SelectLine("ls_obj", 0);
+    gui().Click("bt_obj_edit").Idle(1).Do([](HeadlessPlatform&) { SetProp("tx_alphaTEXT", "0.5"); });
+    gui().Key(kKeyEscape).Idle(2).Do([&](HeadlessPlatform&) {
+        depth = DialogStackDepth();
+        alpha = ObjProps(0, 2);
+    });
+    gui().Click("bt_test").Do([](HeadlessPlatform& p) {
+        WhenReady(p, [] { return GetFrameInterval() == 50; }, [](HeadlessPlatform& q) { q.TapKey(kKeyEscape); });
+    });
+    gui().Idle(3).Key(kKeyEscape);
+    int code = -1;
+    EXPECT_TRUE(RunUntilEnd([] { EditorStart(); }, &code));
+    EXPECT_EQ(depth, 1) << "the object dialog closed, the panel is open";
+    EXPECT_EQ(alpha, 0) << "Cancel kept the object";
+    EXPECT_EQ(code, 0);
+    EXPECT_FALSE(std::filesystem::exists(Path("level.recover.ini")));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -95,9 +96,16 @@ protected:
         keep({"bt_yes"});
         gui().Click("bt_yes").Idle(1).Click("bt_paths");
         keep({"bt_add_pth", "bt_add_pt", "bt_ok"});
-        gui().Click("bt_ok");
+        // A path added, Escape asks: the question's buttons.
+        gui().Click("bt_add_pth").Idle(1).Click("bt_ok").Idle(1).Key(kKeyEscape).Do([this](HeadlessPlatform&) {
+            GetWidgetCell("bt_yes", cells_["quit_yes"].x, cells_["quit_yes"].y, cells_["quit_yes"].w, cells_["quit_yes"].h);
+            GetWidgetCell("bt_no", cells_["quit_no"].x, cells_["quit_no"].y, cells_["quit_no"].w, cells_["quit_no"].h);
+        });
+        gui().Click("bt_no");
         RunEditor();
-        for (const char* id : {"bt_save", "bt_test", "bt_paths", "bt_yes", "bt_add_pth", "bt_add_pt", "bt_ok"}) {
+        fs::remove(Path("level.recover.ini"));
+        for (const char* id :
+             {"bt_save", "bt_test", "bt_paths", "bt_yes", "bt_add_pth", "bt_add_pt", "bt_ok", "quit_yes", "quit_no"}) {
             ASSERT_GT(cells_[id].w, 0) << id;
         }
     }
@@ -116,7 +124,7 @@ protected:
             ::_exit(127);
         }
         window_ = Shell("timeout 30 xdotool search --sync --onlyvisible --pid " + std::to_string(pid_) +
-                        " --name '^Zentrovel$' | head -1");
+                        " --name '^Zentrovel - level.ini$' | head -1");
         ASSERT_FALSE(window_.empty()) << "the window appeared";
         for (int i = 0; i < 100 && !PanelShown(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         ASSERT_TRUE(PanelShown()) << "the panel is drawn; see " << Shot();
@@ -172,6 +180,30 @@ protected:
         Shell("xdotool mousemove --window " + window_ + " " + cells_[id].At() + " mousedown 1 sleep " +
               std::to_string(holdMs / 1000.0) + " mouseup 1");
     }
+    std::string Title() const { return Shell("xdotool getwindowname " + window_); }
+    bool Within(int ms, const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+    bool BoxShown() { return Shoot(window_, Shot(), picture_) && picture_.Brightness(kBoxX, kBoxY) > 200; }
+    // Adds a path through the path editor: a change of the level.
+    void AddPath() {
+        Click("bt_paths", 100);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        Click("bt_add_pth", 100);
+        Click("bt_ok", 100);
+    }
+    // The program's exit status once it has ended, or -1.
+    int EndedWithin(int ms) {
+        int status = -1;
+        if (!Within(ms, [&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; })) return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
     bool LevelRewritten() {
         for (int i = 0; i < 600; ++i) {
             if (fs::last_write_time(Path("level.ini")) > aged_) return true;
@@ -180,8 +212,8 @@ protected:
         return false;
     }
     // The number after "key=" in the level file's section.
-    Number LevelValue(const std::string& section, const std::string& key) {
-        const std::string text = Read("level.ini");
+    Number LevelValue(const std::string& section, const std::string& key, const char* file = "level.ini") {
+        const std::string text = Read(file);
         const size_t at = text.find("\n" + key + "=", text.find("[" + section + "]"));
         return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size() + 2);
     }
@@ -226,15 +258,9 @@ TEST_F(EditorWindowTest, SaveTestAndTheirReturnsWithTheRealPointerAndKeys) {
     Shell("xdotool key --window " + window_ + " e");
     EXPECT_TRUE(PanelShownWithin(kBackWithinMs)) << "the panel is back after the test run; see " << Shot();
 
-    // Escape ends the program in order.
+    // Escape ends the program in order, without a question: nothing is unsaved.
     Shell("xdotool key --window " + window_ + " Escape");
-    int status = -1;
-    for (int i = 0; i < 100 && pid_ != -1; ++i) {
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;
-        else std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    EXPECT_EQ(pid_, -1) << "Escape ended the program";
-    EXPECT_TRUE(pid_ == -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(EndedWithin(10000), 0);
 }
 
 TEST_F(EditorWindowTest, QuickClicksAreNeverLost) {
@@ -290,6 +316,90 @@ TEST_F(EditorWindowTest, TheViewTurnsAndPicksInAWindowOfTwiceTheSize) {
     ASSERT_TRUE(LevelRewritten());
     EXPECT_EQ(LevelValue("objects", "count"), 10);
     EXPECT_EQ(Section(Read("level.ini"), "objects").find(" -17 "), std::string::npos) << "the tower went";
+}
+
+TEST_F(EditorWindowTest, TitleCtrlSAndEscapeKeepUnsavedChangesFromBeingLost) {
+    if (!HaveTools()) GTEST_SKIP() << "needs an X display, xdotool and import";
+    LayOut();
+    Start();
+    EXPECT_EQ(Title(), "Zentrovel - level.ini");
+    AddPath();
+    EXPECT_TRUE(Within(5000, [&] { return Title() == "Zentrovel - level.ini *"; })) << Title();
+    // ---- Ctrl+Z goes here: the title loses " *" and Ctrl+Y brings the path back. ----
+    Shell("xdotool key --window " + window_ + " ctrl+s");
+    EXPECT_TRUE(Within(5000, [&] { return BoxShown(); })) << "the save message; see " << Shot();
+    Click("bt_yes", 100);
+    EXPECT_TRUE(Within(5000, [&] { return Title() == "Zentrovel - level.ini"; })) << Title();
+    EXPECT_EQ(LevelValue("paths", "count"), 3) << "Ctrl+S saved the added path";
+
+    AddPath();
+    EXPECT_TRUE(Within(5000, [&] { return Title() == "Zentrovel - level.ini *"; })) << Title();
+    Shell("xdotool key --window " + window_ + " Escape");
+    EXPECT_TRUE(Within(5000, [&] { return BoxShown(); })) << "Escape asks; see " << Shot();
+    Click("quit_no", 100);
+    EXPECT_TRUE(PanelShownWithin(kBackWithinMs)) << "No goes back; see " << Shot();
+    EXPECT_EQ(EndedWithin(500), -1) << "still running";
+    Shell("xdotool key --window " + window_ + " Escape");
+    EXPECT_TRUE(Within(5000, [&] { return BoxShown(); })) << "Escape asks again; see " << Shot();
+    Click("quit_yes", 100);
+    EXPECT_EQ(EndedWithin(10000), 0) << "Yes ended the program";
+    EXPECT_EQ(LevelValue("paths", "count", "level.recover.ini"), 4) << "the unsaved path is in the recovery copy";
+}
+
+// These run beside other tests: each starts its own X server, so neither its window nor
+// its pointer meets theirs, and they mostly wait.
+class EditorAloneTest : public EditorWindowTest {
+protected:
+    void SetUp() override {
+        EditorWindowTest::SetUp();
+        if (!HaveCommand("Xvfb") || !HaveCommand("xdotool") || !HaveCommand("import")) return;
+        // Xvfb names the free display it took once it is ready.
+        const std::string started = Shell("sh -c 'Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>&1 "
+                                          ">/dev/null 2>&1 & echo $!'");
+        const size_t newline = started.find('\n');
+        if (newline == std::string::npos) return;
+        server_ = std::atoi(started.c_str());
+        ::setenv("DISPLAY", (":" + started.substr(newline + 1)).c_str(), 1);
+    }
+    void TearDown() override {
+        EditorWindowTest::TearDown();
+        if (server_ > 0) ::kill(server_, SIGTERM);
+    }
+
+    pid_t server_ = -1;
+};
+
+TEST_F(EditorAloneTest, LostXConnectionEndsTheEditorWithTheChangeKept) {
+    if (server_ <= 0) GTEST_SKIP() << "needs Xvfb, xdotool and import";
+    LayOut();
+    Start();
+    AddPath();
+    ASSERT_TRUE(Within(5000, [&] { return Title() == "Zentrovel - level.ini *"; })) << Title();
+    Shell("xdotool windowkill " + window_);
+    EXPECT_EQ(EndedWithin(10000), 0);
+    EXPECT_EQ(LevelValue("paths", "count", "level.recover.ini"), 3);
+}
+
+// SIGKILL leaves no chance to write anything: the copy made within the minute after the
+// change is what the next start offers.
+TEST_F(EditorAloneTest, KilledAMinuteAfterAChangeTheEditorLeavesItForTheNextStart) {
+    if (server_ <= 0) GTEST_SKIP() << "needs Xvfb, xdotool and import";
+    LayOut();
+    Start();
+    AddPath();
+    const auto changed = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Within(5000, [&] { return Title() == "Zentrovel - level.ini *"; })) << Title();
+    std::this_thread::sleep_until(changed + std::chrono::seconds(61));
+    ::kill(pid_, SIGKILL);
+    EXPECT_EQ(EndedWithin(5000), 128 + SIGKILL);
+
+    ASSERT_EQ(StartRuntime("Zentrovel"), 1);
+    std::string question;
+    Number paths = -1;
+    AnswerMessage(question).Do([&paths](HeadlessPlatform&) { paths = PathCount(); });
+    RunEditor();
+    EXPECT_EQ(question, "The level was not saved when the editor last ended. Load the recovered copy?");
+    EXPECT_EQ(paths, 3);
 }
 
 }  // namespace

@@ -96,6 +96,10 @@ TEST_F(ToolTest, CommandsAnswerWithTheirExitCodeAndJson) {
          {{"texture", {256, 128}}, {"pixels", {{150, 170, 220, 255}}}}},
         {{"image-info", "@junk.bmp"}, 1, {{"ok", false}, {"textures", false}, {"image", {0, 0}}}},
         {{"render", "@missing.ini", "@out.png"}, 1, {{"ok", false}}},
+        {{"new", "@fresh"}, 0, {{"ok", true}}},
+        {{"check", "@fresh/level.ini"}, 0, {{"problems", json::array()}}},
+        {{"new", "@fresh"}, 1, {{"ok", false}}},   // never into a folder that holds anything
+        {{"new", "@demo/level.ini"}, 1, {{"ok", false}}},
     };
     for (const auto& c : cases) {
         const Answer a = RunTool(c.args);
@@ -115,7 +119,7 @@ TEST_F(ToolTest, CommandsAnswerWithTheirExitCodeAndJson) {
 
 TEST_F(ToolTest, WrongUsageExitsWithTwoAndTheUsageLine) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"check"}, {"demo"}, {"resave", "a"}, {"model-info"}, {"model-convert", "a"},
+             {}, {"frobnicate"}, {"check"}, {"demo"}, {"new"}, {"resave", "a"}, {"model-info"}, {"model-convert", "a"},
              {"image-info", "x.bmp", "1"}, {"image-info", "x.bmp", "a", "b"}, {"render", "level.ini"},
              {"render", "level.ini", "out.png", "--view", "4"}, {"render", "level.ini", "out.png", "--size", "big"},
              {"render", "level.ini", "out.png", "--size", "15x20"},

@@ -132,7 +132,10 @@ TEST_F(Input, WaitForInputWaitsEightPassesUnlessAKeyAClickOrAMoveComes) {
     EXPECT_EQ(PassesOfWait(), 0) << "a key tapped at the frame's poll is left for the next frame";
     EXPECT_EQ(KeyState(kKeyZ), 1);
     platform().Then([](HeadlessPlatform& p) { p.TapKey(kKeyEscape); });
-    EXPECT_TRUE(RunUntilEnd([] { WaitForInput(); }));
+    EXPECT_TRUE(RunUntilEnd([] {
+        WaitForInput();
+        FlipScreen();
+    })) << "Escape ends the program at the flip after the wait";
 }
 
 }  // namespace
