@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "editor/dialogs.h"
+#include "editor/importmedia.h"
 #include "level/level.h"
 #include "level/levelfile.h"
 #include "editor/objectdialog.h"
@@ -294,7 +295,7 @@ bool HandleEvents() {
         return true;
     }
     if (Clicked("bt_kmo_new")) {
-        const StrValue name = PickMediaFile("KMO Objects (*.kmo)|*.kmo");
+        const StrValue name = PickModelToAdd();
         if (name != "NO_FILE" && UsableMediaName(name)) {
             AddModel(name);
             return true;
@@ -311,7 +312,7 @@ bool HandleEvents() {
         return true;
     }
     if (Clicked("bt_tex_new")) {
-        const StrValue name = PickMediaFile("Textures (*.bmp)|*.bmp");
+        const StrValue name = PickTextureToAdd();
         if (UsableMediaName(name)) AddTexture(name);
         return true;
     }

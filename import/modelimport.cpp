@@ -6,7 +6,10 @@
 #include <cctype>         // Required for: std::tolower, std::isalpha
 #include <cmath>          // Required for: std::floor, std::isfinite, std::round
 #include <cstdio>         // Required for: std::snprintf
+#include <cstdlib>        // Required for: std::strtod
 #include <filesystem>     // Required for: file sizes
+#include <fstream>        // Required for: std::ifstream (a PLY header)
+#include <string_view>
 #include <map>            // Required for: std::map (colour reduction)
 #include <unordered_map>  // Required for: node lookup by name
 
@@ -517,6 +520,27 @@ std::string Reason(const Assimp::Importer& imp) {
     return why;
 }
 
+// A PLY header can promise billions of elements to a file of a few bytes, and the reader
+// then works through every one of them; each element takes at least a byte.
+std::string PlyProblem(const char* data, size_t size, uint64_t fileSize) {
+    if (size < 4 || std::string_view(data, 4).compare("ply\n") != 0) return "";
+    const std::string_view text(data, size);
+    const size_t end = text.find("end_header");
+    uint64_t promised = 0;
+    size_t at = 0;
+    while (at < std::min(end, text.size())) {
+        const size_t eol = std::min(text.find('\n', at), text.size());
+        const std::string_view line = text.substr(at, eol - at);
+        at = eol + 1;
+        if (line.rfind("element ", 0) != 0) continue;
+        const size_t space = line.rfind(' ');
+        const double n = std::strtod(std::string(line.substr(space + 1)).c_str(), nullptr);
+        promised += n > 0 ? uint64_t(std::min(n, 1e18)) : 0;
+        if (promised > fileSize) return "the header promises more elements than the file holds";
+    }
+    return "";
+}
+
 bool OptionsValid(const ModelImportOptions& o, const std::string& name, ModelImport& r) {
     if (!(o.fps > 0 && o.fps <= 1000) || !(o.scale > 0 && std::isfinite(o.scale))) {
         r = Fail(name, "frames per second must be above 0 and at most 1000, the scale above 0");
@@ -535,6 +559,13 @@ ModelImport ImportModel(const std::string& path, const ModelImportOptions& optio
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) return Fail(path, "cannot be read");
     if (size > kMaxModelFileBytes) return Fail(path, "larger than " + std::to_string(kMaxModelFileBytes >> 20) + " MB");
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::string head(65536, '\0');
+        in.read(head.data(), std::streamsize(head.size()));
+        head.resize(size_t(in.gcount()));
+        if (const std::string why = PlyProblem(head.data(), head.size(), size); !why.empty()) return Fail(path, why);
+    }
     try {
         Assimp::Importer imp;
         Configure(imp);
@@ -551,6 +582,9 @@ ModelImport ImportModelBytes(const uint8_t* data, size_t size, const std::string
     ModelImport r;
     if (!OptionsValid(options, name, r)) return r;
     if (!data || size == 0) return Fail(name, "empty file");
+    if (const std::string why = PlyProblem(reinterpret_cast<const char*>(data), std::min<size_t>(size, 65536), size);
+        !why.empty())
+        return Fail(name, why);
     try {
         Assimp::Importer imp;
         Configure(imp);
