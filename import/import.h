@@ -56,10 +56,6 @@ struct ModelImport {
 // Reads the model file (and the files it refers to, such as an OBJ's MTL) into `.kmo`
 // and animation file bytes. Writes nothing.
 ModelImport ImportModel(const std::string& path, const ModelImportOptions& options);
-// The same from bytes; `hint` is the file's extension ("obj", "glb"). `name` is used in
-// messages.
-ModelImport ImportModelBytes(const uint8_t* data, size_t size, const std::string& hint,
-                             const std::string& name, const ModelImportOptions& options);
 // Writes out, and beside it out + "a" when the model has animations (an older animation
 // file beside it goes). False with `error` set when a file could not be written.
 bool WriteModelImport(ModelImport& model, const std::string& out);

@@ -523,12 +523,14 @@ std::string Reason(const Assimp::Importer& imp) {
 // A PLY header can promise billions of elements to a file of a few bytes, and the reader
 // then works through every one of them; each element takes at least a byte.
 std::string PlyProblem(const char* data, size_t size, uint64_t fileSize) {
-    if (size < 4 || std::string_view(data, 4).compare("ply\n") != 0) return "";
+    if (size < 4 || std::string_view(data, 3).compare("ply") != 0 || (data[3] != '\n' && data[3] != '\r')) return "";
     const std::string_view text(data, size);
-    const size_t end = text.find("end_header");
+    const size_t end = text.find("\nend_header");
+    // Without the header's end the reader runs on without end.
+    if (end == std::string_view::npos) return "the header has no end_header line";
     uint64_t promised = 0;
     size_t at = 0;
-    while (at < std::min(end, text.size())) {
+    while (at < end) {
         const size_t eol = std::min(text.find('\n', at), text.size());
         const std::string_view line = text.substr(at, eol - at);
         at = eol + 1;
@@ -574,25 +576,6 @@ ModelImport ImportModel(const std::string& path, const ModelImportOptions& optio
         return Convert(scene, path, options);
     } catch (const std::exception& e) {
         return Fail(path, e.what());
-    }
-}
-
-ModelImport ImportModelBytes(const uint8_t* data, size_t size, const std::string& hint, const std::string& name,
-                             const ModelImportOptions& options) {
-    ModelImport r;
-    if (!OptionsValid(options, name, r)) return r;
-    if (!data || size == 0) return Fail(name, "empty file");
-    if (const std::string why = PlyProblem(reinterpret_cast<const char*>(data), std::min<size_t>(size, 65536), size);
-        !why.empty())
-        return Fail(name, why);
-    try {
-        Assimp::Importer imp;
-        Configure(imp);
-        const aiScene* scene = imp.ReadFileFromMemory(data, size, kSteps, hint.c_str());
-        if (!scene) return Fail(name, Reason(imp));
-        return Convert(scene, name, options);
-    } catch (const std::exception& e) {
-        return Fail(name, e.what());
     }
 }
 

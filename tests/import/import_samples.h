@@ -1,6 +1,7 @@
 // Small files to import, made in memory: PNG pictures and a skinned glTF tube.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -42,51 +43,47 @@ struct Clip {
 // upper bone sits at (0, 1, 0) and holds the top row. Each clip turns the upper bone
 // from 0 to its angle about z, linearly over its time. Triangles: 4 x sides.
 inline std::string SkinnedTube(int sides, const std::vector<Clip>& clips) {
-    std::string buf;
-    auto f32 = [&buf](float v) { buf.append(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&buf](uint16_t v) { buf.append(reinterpret_cast<const char*>(&v), 2); };
+    std::string buf, views, accessors, animations;
+    auto f32 = [&buf](double v) { const float f = float(v); buf.append(reinterpret_cast<const char*>(&f), 4); };
+    auto u16 = [&buf](int v) { const uint16_t u = uint16_t(v); buf.append(reinterpret_cast<const char*>(&u), 2); };
+    // Everything written since `at` becomes a buffer view and an accessor of it.
+    auto accessor = [&](size_t at, int component, int count, const char* type, const std::string& extra = "") {
+        const std::string n = std::to_string(views.empty() ? 0 : std::count(views.begin(), views.end(), '{'));
+        views += (views.empty() ? "{" : ",{") + std::string(R"("buffer":0,"byteOffset":)") + std::to_string(at) +
+                 R"(,"byteLength":)" + std::to_string(buf.size() - at) + "}";
+        accessors += (accessors.empty() ? "{" : ",{") + std::string(R"("bufferView":)") + n + R"(,"componentType":)" +
+                     std::to_string(component) + R"(,"count":)" + std::to_string(count) + R"(,"type":")" + type +
+                     "\"" + extra + "}";
+        return n;
+    };
     const int n = 3 * sides;
     const double pi = std::acos(-1.0);
-    for (int r = 0; r < 3; ++r)
-        for (int s = 0; s < sides; ++s) f32(0.5f * float(std::cos(2 * pi * s / sides))), f32(float(r)), f32(0.5f * float(std::sin(2 * pi * s / sides)));
-    const size_t joints = buf.size();
+    for (int v = 0; v < n; ++v) f32(0.5 * std::cos(2 * pi * v / sides)), f32(v / sides), f32(0.5 * std::sin(2 * pi * v / sides));
+    accessor(0, 5126, n, "VEC3", R"(,"min":[-0.5,0,-0.5],"max":[0.5,2,0.5])");
+    size_t at = buf.size();
     for (int v = 0; v < n; ++v) u16(v >= 2 * sides), u16(0), u16(0), u16(0);
-    const size_t weights = buf.size();
+    accessor(at, 5123, n, "VEC4");
+    at = buf.size();
     for (int v = 0; v < n; ++v) f32(1), f32(0), f32(0), f32(0);
-    const size_t indices = buf.size();
+    accessor(at, 5126, n, "VEC4");
+    at = buf.size();
     for (int r = 0; r < 2; ++r)
         for (int s = 0; s < sides; ++s) {
-            const uint16_t a = uint16_t(r * sides + s), b = uint16_t(r * sides + (s + 1) % sides);
-            for (uint16_t i : {a, uint16_t(a + sides), b, b, uint16_t(a + sides), uint16_t(b + sides)}) u16(i);
+            const int a = r * sides + s, b = r * sides + (s + 1) % sides;
+            for (int i : {a, a + sides, b, b, a + sides, b + sides}) u16(i);
         }
-    const size_t ibm = buf.size();
-    for (int j = 0; j < 2; ++j)
-        for (int k = 0; k < 16; ++k) f32(k % 5 == 0 ? 1.0f : (j == 1 && k == 13) ? -1.0f : 0.0f);
-    std::string accessors = R"({"bufferView":0,"componentType":5126,"count":)" + std::to_string(n) +
-                            R"(,"type":"VEC3","min":[-0.5,0,-0.5],"max":[0.5,2,0.5]},)" +
-                            R"({"bufferView":1,"componentType":5123,"count":)" + std::to_string(n) + R"(,"type":"VEC4"},)" +
-                            R"({"bufferView":2,"componentType":5126,"count":)" + std::to_string(n) + R"(,"type":"VEC4"},)" +
-                            R"({"bufferView":3,"componentType":5123,"count":)" + std::to_string(12 * sides) +
-                            R"(,"type":"SCALAR"},{"bufferView":4,"componentType":5126,"count":2,"type":"MAT4"})";
-    std::string views = "", animations = "";
-    const size_t starts[] = {0, joints, weights, indices, ibm, 0};
-    auto view = [&](size_t at, size_t len) {
-        views += (views.empty() ? "" : ",") + std::string(R"({"buffer":0,"byteOffset":)") + std::to_string(at) +
-                 R"(,"byteLength":)" + std::to_string(len) + "}";
-    };
-    for (int k = 0; k < 5; ++k) view(starts[k], (k < 4 ? starts[k + 1] : ibm + 128) - starts[k]);
-    for (size_t c = 0; c < clips.size(); ++c) {
-        const size_t at = buf.size();
-        f32(0), f32(float(clips[c].seconds));
-        const double half = clips[c].degrees * pi / 360;
-        f32(0), f32(0), f32(0), f32(1), f32(0), f32(0), f32(float(std::sin(half))), f32(float(std::cos(half)));
-        view(at, 8);
-        view(at + 8, 32);
-        const std::string in = std::to_string(5 + 2 * c), out = std::to_string(6 + 2 * c);
-        accessors += R"(,{"bufferView":)" + in + R"(,"componentType":5126,"count":2,"type":"SCALAR","min":[0],"max":[)" +
-                     std::to_string(clips[c].seconds) + "]}" + R"(,{"bufferView":)" + out +
-                     R"(,"componentType":5126,"count":2,"type":"VEC4"})";
-        animations += std::string(c ? "," : "") + R"({"name":")" + clips[c].name +
+    accessor(at, 5123, 12 * sides, "SCALAR");
+    at = buf.size();
+    for (int k = 0; k < 32; ++k) f32(k % 16 % 5 == 0 ? 1 : k == 29 ? -1 : 0);   // the upper bone's inverse is 1 down
+    accessor(at, 5126, 2, "MAT4");
+    for (const Clip& c : clips) {
+        at = buf.size();
+        f32(0), f32(c.seconds);
+        const std::string in = accessor(at, 5126, 2, "SCALAR", R"(,"min":[0],"max":[)" + std::to_string(c.seconds) + "]");
+        at = buf.size();
+        f32(0), f32(0), f32(0), f32(1), f32(0), f32(0), f32(std::sin(c.degrees * pi / 360)), f32(std::cos(c.degrees * pi / 360));
+        const std::string out = accessor(at, 5126, 2, "VEC4");
+        animations += std::string(animations.empty() ? "" : ",") + R"({"name":")" + c.name +
                       R"(","channels":[{"sampler":0,"target":{"node":2,"path":"rotation"}}],"samplers":[{"input":)" +
                       in + R"(,"output":)" + out + "}]}";
     }
