@@ -6,7 +6,6 @@
 #include <cctype>         // Required for: std::tolower, std::isalpha
 #include <cmath>          // Required for: std::floor, std::isfinite, std::round
 #include <cstdio>         // Required for: std::snprintf
-#include <cstdlib>        // Required for: std::strtod
 #include <filesystem>     // Required for: file sizes
 #include <fstream>        // Required for: std::ifstream (a PLY header)
 #include <string_view>
@@ -458,7 +457,9 @@ ModelImport Convert(const aiScene* scene, const std::string& name, const ModelIm
         total += size_t(frames);
     }
     if (total == 0) total = 1;
-    if (total > kMaxFrames || s.trianglesPerFrame * 3 > kMaxVertices / total)
+    // The text form's reader adds a marker before every triangle.
+    const size_t perTriangle = o.text ? 4 : 3;
+    if (total > kMaxFrames || s.trianglesPerFrame * perTriangle > kMaxVertices / total)
         return Fail(name, std::to_string(total) + " frames of " + std::to_string(s.trianglesPerFrame) +
                               " triangles are more than a model holds (" + std::to_string(kMaxVertices) +
                               " vertices in all); use a lower --fps");
@@ -505,8 +506,7 @@ ModelImport Convert(const aiScene* scene, const std::string& name, const ModelIm
     return r;
 }
 
-constexpr unsigned kSteps = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenSmoothNormals |
-                            aiProcess_ValidateDataStructure;
+constexpr unsigned kSteps = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_GenSmoothNormals;
 
 void Configure(Assimp::Importer& imp) {
     // Points and lines are no part of a model.
@@ -520,25 +520,29 @@ std::string Reason(const Assimp::Importer& imp) {
     return why;
 }
 
-// A PLY header can promise billions of elements to a file of a few bytes, and the reader
-// then works through every one of them; each element takes at least a byte.
-std::string PlyProblem(const char* data, size_t size, uint64_t fileSize) {
-    if (size < 4 || std::string_view(data, 3).compare("ply") != 0 || (data[3] != '\n' && data[3] != '\r')) return "";
-    const std::string_view text(data, size);
+// The PLY reader runs on without end through a header it does not understand, and
+// through billions of elements that a header of a few bytes can promise. So the header
+// must be plain: known keywords only, whole counts, and no more elements than the file
+// has bytes (each element takes at least one). `ply` says the file is named as one.
+std::string PlyProblem(std::string_view text, uint64_t fileSize, bool ply) {
+    if (text.rfind("ply", 0) != 0) return ply ? "not a PLY file" : "";
     const size_t end = text.find("\nend_header");
-    // Without the header's end the reader runs on without end.
-    if (end == std::string_view::npos) return "the header has no end_header line";
+    if (end == std::string_view::npos) return "the PLY header has no end_header line";
     uint64_t promised = 0;
-    size_t at = 0;
-    while (at < end) {
-        const size_t eol = std::min(text.find('\n', at), text.size());
-        const std::string_view line = text.substr(at, eol - at);
+    for (size_t at = 0; at < end;) {
+        const size_t eol = text.find('\n', at);
+        std::string_view line = text.substr(at, eol - at);
         at = eol + 1;
-        if (line.rfind("element ", 0) != 0) continue;
-        const size_t space = line.rfind(' ');
-        const double n = std::strtod(std::string(line.substr(space + 1)).c_str(), nullptr);
-        promised += n > 0 ? uint64_t(std::min(n, 1e18)) : 0;
-        if (promised > fileSize) return "the header promises more elements than the file holds";
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (at == 4 ? line.compare("ply") == 0 : line.rfind("format ", 0) == 0 || line.rfind("property ", 0) == 0 ||
+                                          line.rfind("comment", 0) == 0 || line.rfind("obj_info", 0) == 0)
+            continue;
+        const size_t name = line.find(' ', 8);
+        if (line.rfind("element ", 0) != 0 || name == std::string_view::npos || name + 1 >= line.size() ||
+            line.find_first_not_of("0123456789", name + 1) != std::string_view::npos || line.size() - name > 19)
+            return "the PLY header line \"" + std::string(line.substr(0, 40)) + "\" is not understood";
+        promised += std::stoull(std::string(line.substr(name + 1)));
+        if (promised > fileSize) return "the PLY header promises more elements than the file holds";
     }
     return "";
 }
@@ -566,12 +570,17 @@ ModelImport ImportModel(const std::string& path, const ModelImportOptions& optio
         std::string head(65536, '\0');
         in.read(head.data(), std::streamsize(head.size()));
         head.resize(size_t(in.gcount()));
-        if (const std::string why = PlyProblem(head.data(), head.size(), size); !why.empty()) return Fail(path, why);
+        const bool ply = SameIgnoringCase(std::filesystem::path(path).extension().string(), ".ply");
+        if (const std::string why = PlyProblem(head, size, ply); !why.empty()) return Fail(path, why);
     }
     try {
         Assimp::Importer imp;
         Configure(imp);
-        const aiScene* scene = imp.ReadFile(path, kSteps);
+        // Checked on its own first: the later steps trust what they are given and end
+        // the program on a face that points past its mesh.
+        const aiScene* scene = imp.ReadFile(path, 0);
+        if (scene) scene = imp.ApplyPostProcessing(aiProcess_ValidateDataStructure);
+        if (scene) scene = imp.ApplyPostProcessing(kSteps);
         if (!scene) return Fail(path, Reason(imp));
         return Convert(scene, path, options);
     } catch (const std::exception& e) {
