@@ -20,14 +20,14 @@ inline std::string Picture(const char* kind, int w, int h, const std::vector<uin
     return out;
 }
 
-inline std::string Base64(const std::string& bytes) {
-    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+inline std::string Base64(std::string bytes) {
+    const size_t n = bytes.size();
+    bytes.append(2, '\0');
     std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        uint32_t v = uint8_t(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) v |= uint8_t(bytes[i + 1]) << 8;
-        if (i + 2 < bytes.size()) v |= uint8_t(bytes[i + 2]);
-        for (size_t k = 0; k < 4; ++k) out += i + k <= bytes.size() ? digits[(v >> (18 - 6 * k)) & 63] : '=';
+    for (size_t i = 0; i < n; i += 3) {
+        const uint32_t v = uint8_t(bytes[i]) << 16 | uint8_t(bytes[i + 1]) << 8 | uint8_t(bytes[i + 2]);
+        for (size_t k = 0; k < 4; ++k)
+            out += i + k <= n ? "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"[(v >> (18 - 6 * k)) & 63] : '=';
     }
     return out;
 }

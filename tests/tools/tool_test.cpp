@@ -95,7 +95,8 @@ TEST_F(ToolTest, CommandsAnswerWithTheirExitCodeAndJson) {
         // The help picture is 256 x 128: the texture fits exactly; its top row is the frame.
         {{"image-info", "@demo/mousehelp.bmp", "5", "127"}, 0,
          {{"texture", {256, 128}}, {"pixels", {{150, 170, 220, 255}}}}},
-        {{"image-info", "@junk.bmp"}, 1, {{"ok", false}, {"textures", false}, {"image", {0, 0}}}},
+        {{"image-info", "@junk.bmp"}, 1,
+         {{"ok", false}, {"textures", false}, {"image", {0, 0}}, {"error", (dir / "junk.bmp").string() + ": not a BMP file"}}},
         {{"render", "@missing.ini", "@out.png"}, 1, {{"ok", false}}},
         // The importers answer with what they made; the readers say why they refuse a file.
         {{"import-model", "@tri.obj", "@tri.kmo", "--up", "z", "--scale", "2"}, 0,
@@ -105,10 +106,11 @@ TEST_F(ToolTest, CommandsAnswerWithTheirExitCodeAndJson) {
         {{"import-model", "@junk.bmp", "@x.kmo"}, 1, {{"ok", false}}},
         {{"model-info", "@tri.obj"}, 1,
          {{"error", (dir / "tri.obj").string() + ": not a .kmo model but a file to import (zentrovel-tool import-model)"}}},
-        {{"model-info", "@v15.kmo"}, 1, {{"error", (dir / "v15.kmo").string() + ": text model with a bad version, count or index"}}},
+        {{"model-info", "@v15.kmo"}, 1,
+         {{"error", (dir / "v15.kmo").string() + ": text model with a bad version, count or index"},
+          {"log", json({"# read error", (dir / "v15.kmo").string()})}}},
         {{"import-image", "@demo/media/grass.bmp", "@grass.bmp", "--key"}, 0,
          {{"ok", true}, {"width", 64}, {"bits", 24}, {"transparency", false}}},
-        {{"image-info", "@junk.bmp"}, 1, {{"error", (dir / "junk.bmp").string() + ": not a BMP file"}}},
     };
     for (const auto& c : cases) {
         const Answer a = RunTool(c.args);
@@ -116,9 +118,6 @@ TEST_F(ToolTest, CommandsAnswerWithTheirExitCodeAndJson) {
         for (const auto& [key, value] : c.expected.items()) EXPECT_EQ(a.doc[key], value) << c.args[1] << " " << key;
     }
     EXPECT_EQ(RunTool({"model-info", "@ground.kmo"}).doc["frame"][0]["triangles"], 12) << "a box, converted";
-    const Answer v15 = RunTool({"model-info", "@v15.kmo"});
-    EXPECT_EQ(v15.code, 1);
-    EXPECT_EQ(v15.doc["log"], json({"# read error", (dir / "v15.kmo").string()}));
     // resave answers the number of lines it wrote.
     const std::string resaved = ReadText(dir / "resaved.ini");
     const auto lines = std::count(resaved.begin(), resaved.end(), '\n');
