@@ -12,7 +12,8 @@
 // libraries are asked for memory.
 //
 // Dependencies: runtime/gfx3d (the model in memory and its binary and text forms),
-// runtime/gfx2d (the transparent colour), runtime/files (safe writes); Assimp, stb_image.
+// runtime/gfx2d (the transparent colour), runtime/files (safe writes); Assimp, stb_image,
+// nlohmann-json (glTF skins are checked before Assimp reads them).
 #pragma once
 
 #include <cstddef>   // Required for: size_t

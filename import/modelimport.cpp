@@ -5,6 +5,7 @@
 #include <algorithm>      // Required for: std::min, std::max, std::sort, std::upper_bound
 #include <cctype>         // Required for: std::tolower, std::isalpha
 #include <cmath>          // Required for: std::floor, std::isfinite, std::round
+#include <cstring>        // Required for: std::memcpy
 #include <cstdio>         // Required for: std::snprintf
 #include <filesystem>     // Required for: file sizes
 #include <fstream>        // Required for: std::ifstream (a PLY header)
@@ -12,6 +13,7 @@
 #include <map>            // Required for: std::map (colour reduction)
 #include <unordered_map>  // Required for: node lookup by name
 
+#include <nlohmann/json.hpp>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
@@ -526,7 +528,9 @@ std::string Reason(const Assimp::Importer& imp) {
 // has bytes (each element takes at least one). `ply` says the file is named as one.
 std::string PlyProblem(std::string_view text, uint64_t fileSize, bool ply) {
     if (text.rfind("ply", 0) != 0) return ply ? "not a PLY file" : "";
-    const size_t end = text.find("\nend_header");
+    size_t end = text.find("\nend_header");
+    while (end != std::string_view::npos && text.substr(end + 11, 1).find_first_of("\r\n") != 0)
+        end = text.find("\nend_header", end + 1);
     if (end == std::string_view::npos) return "the PLY header has no end_header line";
     uint64_t promised = 0;
     for (size_t at = 0; at < end;) {
@@ -543,6 +547,43 @@ std::string PlyProblem(std::string_view text, uint64_t fileSize, bool ply) {
             return "the PLY header line \"" + std::string(line.substr(0, 40)) + "\" is not understood";
         promised += std::stoull(std::string(line.substr(name + 1)));
         if (promised > fileSize) return "the PLY header promises more elements than the file holds";
+    }
+    return "";
+}
+
+// Assimp's glTF reader follows a skin's inverse bind matrices without looking whether
+// the file has them (they may be left out), and a bad index takes it out of its arrays.
+std::string GltfProblem(const std::string& path, uint64_t size, bool gltf, bool glb) {
+    if ((!gltf && !glb) || size > kMaxModelFileBytes) return "";
+    std::string bytes;
+    if (!ReadRegularFile(path, kMaxModelFileBytes, bytes)) return "";
+    if (glb) {
+        // The JSON chunk follows the 12-byte header and its own 8-byte header.
+        uint32_t length = 0;
+        if (bytes.size() < 20) return "";
+        std::memcpy(&length, bytes.data() + 12, 4);
+        bytes = bytes.substr(20, length);
+    }
+    const nlohmann::json doc = nlohmann::json::parse(bytes, nullptr, false);
+    if (!doc.is_object()) return "";
+    const auto accessors = doc.value("accessors", nlohmann::json::array());
+    for (const auto& skin : doc.value("skins", nlohmann::json::array())) {
+        const auto ibm = skin.is_object() ? skin.find("inverseBindMatrices") : skin.end();
+        if (!skin.is_object() || ibm == skin.end() || !ibm->is_number_unsigned() || *ibm >= accessors.size())
+            return "a skin whose inverse bind matrices are missing or not one of the accessors";
+    }
+    return "";
+}
+
+// Assimp's Collada reader takes anything in an index list and, on bytes that are no
+// numbers, grows without end.
+std::string ColladaProblem(const std::string& path) {
+    std::string bytes;
+    if (!ReadRegularFile(path, kMaxModelFileBytes, bytes)) return "";
+    for (size_t at = bytes.find("<p>"); at != std::string::npos; at = bytes.find("<p>", at + 3)) {
+        const size_t end = bytes.find('<', at + 3);
+        if (bytes.substr(at + 3, end - at - 3).find_first_not_of("0123456789 \t\r\n") != std::string::npos)
+            return "an index list (<p>) holds something other than whole numbers";
     }
     return "";
 }
@@ -572,6 +613,12 @@ ModelImport ImportModel(const std::string& path, const ModelImportOptions& optio
         head.resize(size_t(in.gcount()));
         const bool ply = SameIgnoringCase(std::filesystem::path(path).extension().string(), ".ply");
         if (const std::string why = PlyProblem(head, size, ply); !why.empty()) return Fail(path, why);
+        const std::string ext = std::filesystem::path(path).extension().string();
+        if (const std::string why = GltfProblem(path, size, SameIgnoringCase(ext, ".gltf"), SameIgnoringCase(ext, ".glb"));
+            !why.empty())
+            return Fail(path, why);
+        if (SameIgnoringCase(ext, ".dae"))
+            if (const std::string why = ColladaProblem(path); !why.empty()) return Fail(path, why);
     }
     try {
         Assimp::Importer imp;
