@@ -11,6 +11,7 @@
 #include <fstream>        // Required for: std::ifstream (a PLY header)
 #include <string_view>
 #include <map>            // Required for: std::map (colour reduction)
+#include <sstream>        // Required for: std::istringstream (Collada arrays)
 #include <unordered_map>  // Required for: node lookup by name
 
 #include <nlohmann/json.hpp>
@@ -564,8 +565,9 @@ std::string GltfProblem(const std::string& path, uint64_t size, bool gltf, bool 
         std::memcpy(&length, bytes.data() + 12, 4);
         bytes = bytes.substr(20, length);
     }
+    // Assimp reads broken text (bytes that are no UTF-8) as far as it goes, and then trips.
     const nlohmann::json doc = nlohmann::json::parse(bytes, nullptr, false);
-    if (!doc.is_object()) return "";
+    if (!doc.is_object()) return "its JSON cannot be read";
     const auto accessors = doc.value("accessors", nlohmann::json::array());
     for (const auto& skin : doc.value("skins", nlohmann::json::array())) {
         const auto ibm = skin.is_object() ? skin.find("inverseBindMatrices") : skin.end();
@@ -576,10 +578,22 @@ std::string GltfProblem(const std::string& path, uint64_t size, bool gltf, bool 
 }
 
 // Assimp's Collada reader takes anything in an index list and, on bytes that are no
-// numbers, grows without end.
+// numbers, grows without end; and it believes an array's count over its values.
 std::string ColladaProblem(const std::string& path) {
     std::string bytes;
     if (!ReadRegularFile(path, kMaxModelFileBytes, bytes)) return "";
+    for (const char* tag : {"<float_array", "<int_array"}) {
+        for (size_t at = bytes.find(tag); at != std::string::npos; at = bytes.find(tag, at + 1)) {
+            const size_t close = bytes.find('>', at), count = bytes.find("count=\"", at);
+            const size_t end = bytes.find('<', close);
+            if (close == std::string::npos || count > close || end == std::string::npos) return "a damaged array";
+            size_t values = 0;
+            std::istringstream in(bytes.substr(close + 1, end - close - 1));
+            for (std::string v; in >> v;) ++values;
+            if (std::to_string(values) + "\"" != bytes.substr(count + 7, std::to_string(values).size() + 1))
+                return "an array whose count is not its number of values";
+        }
+    }
     for (size_t at = bytes.find("<p>"); at != std::string::npos; at = bytes.find("<p>", at + 3)) {
         const size_t end = bytes.find('<', at + 3);
         if (bytes.substr(at + 3, end - at - 3).find_first_not_of("0123456789 \t\r\n") != std::string::npos)
