@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "editor/dialogs.h"
+#include "editor/importmedia.h"
 #include "editor/inuse.h"
 #include "level/level.h"
 #include "level/levelfile.h"
@@ -401,7 +402,7 @@ bool HandleEvents() {
         return true;
     }
     if (Clicked("bt_kmo_new")) {
-        const StrValue name = PickMediaFile("KMO Objects (*.kmo)|*.kmo");
+        const StrValue name = PickModelToAdd();
         if (name != "NO_FILE" && UsableMediaName(name)) {
             const Number before = ModelCount();
             AddModel(name);
@@ -420,7 +421,7 @@ bool HandleEvents() {
         return true;
     }
     if (Clicked("bt_tex_new")) {
-        const StrValue name = PickMediaFile("Textures (*.bmp)|*.bmp");
+        const StrValue name = PickTextureToAdd();
         const Number before = TextureCount();
         if (UsableMediaName(name)) AddTexture(name);
         if (TextureCount() > before) SetPropNum("ls_texSELECT", before);

@@ -5,7 +5,7 @@
 // 1 when the input is bad and 2 on wrong usage. Relative media roots are taken from
 // the level file's own directory, as the editor takes them from its own.
 //
-// Dependencies: tools/demo, tools/render, editor (level arrays and file), gfx2d, gfx3d,
+// Dependencies: tools/demo, tools/render, import (models and pictures), editor (level arrays and file), gfx2d, gfx3d,
 // files, frame; nlohmann-json.
 #include <algorithm>   // Required for: std::clamp, std::max
 #include <array>       // Required for: std::array
@@ -13,6 +13,7 @@
 #include <cmath>       // Required for: std::trunc, std::isfinite
 #include <cstdio>      // Required for: std::fflush
 #include <cstdlib>     // Required for: std::strtod (finding non-finite numbers)
+#include <cstring>     // Required for: std::memcpy
 #include <filesystem>  // Required for: paths, current directory
 #include <fstream>     // Required for: std::ifstream (form sniffing, error log)
 #include <iostream>    // Required for: std::cout
@@ -24,6 +25,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "import/import.h"
 #include "level/level.h"
 #include "level/levelfile.h"
 #include "runtime/files/files.h"
@@ -49,6 +51,7 @@ constexpr int kExitUsage = 2;
 const char* const kUsage =
     "zentrovel-tool demo DIR | new DIR | resave IN OUT | check LEVEL | model-info FILE | "
     "model-convert IN OUT | image-info FILE [X Y]... | "
+    "import-model IN OUT.kmo [--scale S] [--up y|z] [--fps N] [--text] | import-image IN OUT.bmp [--key] | "
     "render LEVEL OUT.png [--view 0|1|2|3] [--size WxH] [--distance D]";
 
 int Print(const json& doc, int code) {
@@ -365,12 +368,30 @@ json ModelSummary(const MeshObject& model, const std::string& form) {
             {"frame", frames}};
 }
 
+// Why the model reader refused the file, in a designer's words.
+std::string ModelProblem(const std::string& path) {
+    if (!IsRegularFile(path)) return path + ": no such file";
+    std::string bytes;
+    if (!ReadRegularFile(path, kMaxModelFileBytes, bytes)) return path + ": cannot be read or is too large";
+    if (IsImportableModel(path))
+        return path + ": not a .kmo model but a file to import (zentrovel-tool import-model)";
+    if (bytes.size() >= 4 && ModelForm(path) == "binary") {
+        if (bytes.size() < 12) return path + ": binary model cut short in its header";
+        double version = 0;
+        std::memcpy(&version, bytes.data() + 4, 8);
+        if (version != kModelVersion) return path + ": binary model of version " + Num(version) + ", only 1.02 is read";
+        return path + ": binary model cut short or with an index outside its arrays";
+    }
+    if (bytes.rfind("KMOA", 0) != 0) return path + ": neither a binary model nor a text model starting with KMOA";
+    return path + ": text model with a bad version, count or index";
+}
+
 int CmdModelInfo(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("model-info needs a model file");
     LogCapture log;
     MeshObjectX model;
     const bool ok = LoadModelFile(model, args[0]);
-    if (!ok) return Print({{"ok", false}, {"log", log.Lines()}}, kExitBadInput);
+    if (!ok) return Print({{"ok", false}, {"error", ModelProblem(args[0])}, {"log", log.Lines()}}, kExitBadInput);
     json doc = ModelSummary(model, ModelForm(args[0]));
     doc["log"] = log.Lines();
     return Print(doc, kExitOk);
@@ -387,6 +408,27 @@ int CmdModelConvert(const std::vector<std::string>& args) {
     doc["from"] = ModelForm(args[0]);
     doc["log"] = log.Lines();
     return Print(doc, kExitOk);
+}
+
+// Why the picture reader refused the file.
+std::string PictureProblem(const std::string& path) {
+    if (!IsRegularFile(path)) return path + ": no such file";
+    std::vector<uint8_t> bytes;
+    if (!ReadRegularFile(path, kMaxPictureFileBytes, bytes)) return path + ": cannot be read or is too large";
+    BmpTexture texture;
+    switch (DecodeBmp(bytes.data(), bytes.size(), kSpriteColourKey, kDefaultTextureLimit, texture)) {
+    case BmpStatus::UnsupportedFormat: {
+        const unsigned bits = bytes[28] | bytes[29] << 8;
+        return path + ": BMP of " + std::to_string(bits) + " bits per pixel or compressed; 8, 24 and 32 bits are read";
+    }
+    case BmpStatus::NotBmp:
+        if (IsImportableImage(path)) return path + ": not a BMP but a picture to import (zentrovel-tool import-image)";
+        return bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M' ? path + ": BMP cut short or with a bad header"
+                                                                       : path + ": not a BMP file";
+    case BmpStatus::Ok:
+        break;
+    }
+    return path + ": cannot be loaded";
 }
 
 int CmdImageInfo(const std::vector<std::string>& args) {
@@ -406,7 +448,10 @@ int CmdImageInfo(const std::vector<std::string>& args) {
     const bool ok = made != 0 && texels != nullptr;
     json doc = {{"ok", ok}, {"textures", ok}, {"image", {NumberJson(iw), NumberJson(ih)}},
                 {"texture", {NumberJson(tw), NumberJson(th)}}};
-    if (!ok) return Print(doc, kExitBadInput);
+    if (!ok) {
+        doc["error"] = PictureProblem(args[0]);
+        return Print(doc, kExitBadInput);
+    }
     json pixels = json::array();
     const long w = static_cast<long>(iw), h = static_cast<long>(ih), twi = static_cast<long>(tw);
     for (auto [x, y] : points) {
@@ -420,6 +465,74 @@ int CmdImageInfo(const std::vector<std::string>& args) {
     }
     doc["pixels"] = pixels;
     return Print(doc, kExitOk);
+}
+
+// The value after an option, as a number, or false.
+bool OptionNumber(const std::vector<std::string>& args, size_t& i, double& out) {
+    if (i + 1 >= args.size()) return false;
+    try {
+        size_t used = 0;
+        out = std::stod(args[++i], &used);
+        return used == args[i].size() && std::isfinite(out);
+    } catch (...) {
+        return false;
+    }
+}
+
+int CmdImportModel(const std::vector<std::string>& args) {
+    if (args.size() < 2) return Usage("import-model needs IN and OUT.kmo");
+    ModelImportOptions o;
+    for (size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == "--scale") {
+            if (!OptionNumber(args, i, o.scale) || o.scale <= 0) return Usage("--scale takes a number above 0");
+        } else if (args[i] == "--fps") {
+            if (!OptionNumber(args, i, o.fps) || o.fps <= 0 || o.fps > 1000) return Usage("--fps takes 1 to 1000");
+        } else if (args[i] == "--up" && i + 1 < args.size() && (args[i + 1] == "y" || args[i + 1] == "z")) {
+            o.zUp = args[++i] == "z";
+        } else if (args[i] == "--text") {
+            o.text = true;
+        } else {
+            return Usage("unknown or incomplete import-model option " + args[i]);
+        }
+    }
+    ModelImport r = ImportModel(args[0], o);
+    if (r.ok && !WriteModelImport(r, args[1])) r.ok = false;
+    if (!r.ok) return Print({{"ok", false}, {"error", r.error}}, kExitBadInput);
+    json anims = json::array();
+    for (const auto& a : r.animations)
+        anims.push_back({{"name", a.name}, {"first", a.first}, {"last", a.last},
+                         {"slot", a.slot < 0 ? json(nullptr) : json(kAnimSlotNames[a.slot])}});
+    return Print({{"ok", true},
+                  {"file", args[1]},
+                  {"animationFile", r.animationBytes.empty() ? json(nullptr) : json(args[1] + "a")},
+                  {"triangles", r.triangles},
+                  {"frames", r.frames},
+                  {"animations", anims},
+                  {"bounds", {{"min", r.boundsMin}, {"max", r.boundsMax}}},
+                  {"quantisationError", r.quantisationError},
+                  {"textures", r.textures},
+                  {"warnings", r.warnings}},
+                 kExitOk);
+}
+
+int CmdImportImage(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args.size() > 3 || (args.size() == 3 && args[2] != "--key"))
+        return Usage("import-image needs IN and OUT.bmp, and takes --key");
+    ImageImport r = ImportImage(args[0], args.size() == 3);
+    if (r.ok && !WriteFileAtomically(args[1], r.bmpBytes)) {
+        r.ok = false;
+        r.error = args[1] + ": " + LastWriteFailure();
+    }
+    if (!r.ok) return Print({{"ok", false}, {"error", r.error}}, kExitBadInput);
+    return Print({{"ok", true},
+                  {"file", args[1]},
+                  {"width", r.width},
+                  {"height", r.height},
+                  {"bits", r.bits},
+                  {"transparency", r.transparency},
+                  {"key", r.keyed},
+                  {"warnings", r.warnings}},
+                 kExitOk);
 }
 
 int CmdRender(const std::vector<std::string>& args) {
@@ -480,6 +593,8 @@ int main(int argc, char** argv) {
         else if (cmd == "model-convert") code = CmdModelConvert(args);
         else if (cmd == "image-info") code = CmdImageInfo(args);
         else if (cmd == "render") code = CmdRender(args);
+        else if (cmd == "import-model") code = CmdImportModel(args);
+        else if (cmd == "import-image") code = CmdImportImage(args);
         else code = Usage("unknown command " + cmd);
     } catch (const std::exception& e) {
         // The answer is JSON whatever went wrong with the input.
