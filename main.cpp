@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     // Before the runtime moves to the program's directory.
     std::error_code ec;
     const LevelChoice choice =
-        ChooseLevel(std::vector<std::string>(argv + 1, argv + argc), std::filesystem::current_path(ec).string());
+        ChooseLevel(std::vector<std::string>(argv + 1, argv + argc), std::filesystem::current_path(ec).string(),
+                    std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string());
     if (choice.exitCode >= 0) {
         std::fputs(choice.out.c_str(), stdout);
         std::fputs(choice.err.c_str(), stderr);

@@ -31,7 +31,8 @@ LevelChoice Wrong(const std::string& why) {
 
 }  // namespace
 
-LevelChoice ChooseLevel(const std::vector<std::string>& args, const std::string& startDir) {
+LevelChoice ChooseLevel(const std::vector<std::string>& args, const std::string& startDir,
+                        const std::string& programDir) {
     std::vector<std::string> names;
     bool options = true;
     for (const std::string& a : args) {
@@ -54,7 +55,11 @@ LevelChoice ChooseLevel(const std::vector<std::string>& args, const std::string&
     LevelChoice c;
     if (names.empty()) {
         const fs::path here = fs::path(startDir) / "level.ini";
-        if (fs::is_regular_file(here, ec)) c.level = here.lexically_normal().string();
+        // A run folder holds the editor's media beside the program; an installed program's
+        // folder holds no level and should not get one.
+        const bool besideProgram = programDir.empty() || fs::exists(fs::path(programDir) / "level.ini", ec) ||
+                                   fs::exists(fs::path(programDir) / "guifont.bmp", ec);
+        if (fs::is_regular_file(here, ec) || !besideProgram) c.level = here.lexically_normal().string();
         return c;
     }
     const std::string& name = names[0];

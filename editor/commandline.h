@@ -21,5 +21,7 @@ struct LevelChoice {
 
 // Reads the arguments after the program name. Relative names count from startDir, the
 // directory the program was started in. Without LEVEL: startDir's "level.ini" when it
-// holds one, else the level beside the program.
-LevelChoice ChooseLevel(const std::vector<std::string>& args, const std::string& startDir);
+// holds one, else the level beside the program (in programDir) when that folder holds a
+// level or the editor's media; an installed program's folder does not, so then startDir's.
+LevelChoice ChooseLevel(const std::vector<std::string>& args, const std::string& startDir,
+                        const std::string& programDir = "");

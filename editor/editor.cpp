@@ -388,7 +388,7 @@ bool ConfirmQuit() {
 
 // Ctrl+S. Chords type no character, so the keys are read as they are.
 bool SaveKeysPressed() {
-    return (KeyState(kKeyLControl) != 0 || KeyState(kKeyRControl) != 0) && KeyHit(kKeyS) != 0;
+    return (ModifierHeld(kKeyLControl) || ModifierHeld(kKeyRControl)) && KeyHit(kKeyS) != 0;
 }
 
 // Handles the panel's events in their fixed order; true when the panel must be rebuilt

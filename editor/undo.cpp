@@ -1,16 +1,15 @@
 // Undo and redo in the main panel, on the level's history.
 //
-// Dependencies: level/history, runtime/frame (KeyState).
+// Dependencies: level/history, runtime/frame (ModifierHeld, KeyHit).
 #include "editor/undo.h"
 
 #include "level/history.h"
-#include "runtime/frame/input.h"   // Required for: KeyState
+#include "runtime/frame/input.h"   // Required for: ModifierHeld, KeyHit
 
 namespace {
 
 struct UndoState {
     LevelHistory history;
-    bool chordHeld = false;   // a chord acts once per press of its letter
 };
 
 UndoState& Undo() {
@@ -27,16 +26,13 @@ void RecordUndoStep() { Undo().history.Record(); }
 void KeepLevelAfterTestRun() { Undo().history.Rebase(); }
 
 bool HandleUndoKeys() {
-    UndoState& u = Undo();
-    const bool ctrl = KeyState(kKeyLControl) != 0 || KeyState(kKeyRControl) != 0;
-    const bool shift = KeyState(kKeyLShift) != 0 || KeyState(kKeyRShift) != 0;
-    const bool z = KeyState(kKeyZ) != 0;
-    const bool y = KeyState(kKeyY) != 0;
-    const bool chord = ctrl && (z || y);
-    if (!chord || u.chordHeld) {
-        u.chordHeld = chord;
-        return false;
-    }
-    u.chordHeld = true;
-    return z && !shift ? u.history.Undo() : u.history.Redo();
+    // A press of the letter counts once, even when the editor saw no frame between two
+    // quick chords; the chord's keys are read as they are, since chords type nothing.
+    const bool ctrl = ModifierHeld(kKeyLControl) || ModifierHeld(kKeyRControl);
+    const bool shift = ModifierHeld(kKeyLShift) || ModifierHeld(kKeyRShift);
+    const bool z = KeyHit(kKeyZ) != 0;
+    const bool y = KeyHit(kKeyY) != 0;
+    if (!ctrl || (!z && !y)) return false;
+    LevelHistory& history = Undo().history;
+    return z && !shift ? history.Undo() : history.Redo();
 }

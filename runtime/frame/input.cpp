@@ -111,6 +111,8 @@ Number KeyState(Number code) {
     return p.KeyDown(ToInt(code) & 0xFF) ? 1.0 : 0.0;
 }
 
+bool ModifierHeld(Number code) { return GetPlatform().KeyWasDown(ToInt(code) & 0xFF); }
+
 Number KeyHit(Number code) {
     double& flip = Input().hitFlip[ToInt(code) & 0xFF];
     if (flip != FlipCount() + 1) return 0;

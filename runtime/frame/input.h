@@ -28,6 +28,9 @@ void PollInputFrame();
 
 // 1 while the key (low 8 bits of the truncated code) is down, else 0.
 Number KeyState(Number code);
+// True when the key was down at any moment since the poll before the last one: a
+// modifier let go just before its letter's press was seen still counts for the chord.
+bool ModifierHeld(Number code);
 // 1 once per press, to the first call in the frame after the poll that saw the key go
 // down (a tap between two polls included); a press nobody took is gone at the next
 // FlipScreen. Whoever reads it first takes it, so one Escape that closes a dialog does

@@ -93,7 +93,8 @@ bool KeyLatch::IsDown(int code) const {
 
 bool KeyLatch::WasDownInFrame(int code) const {
     if (code < 0 || code >= kCount) return false;
-    return down_[code] || tapped_[code] || released_[code];
+    // Events pumped between polls may already have let the key go.
+    return down_[code] || tapped_[code] || released_[code] || releasedSincePoll_[code];
 }
 
 void KeyLatch::Clear() {

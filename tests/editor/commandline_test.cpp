@@ -62,6 +62,8 @@ TEST_F(EditorTest, NewLevelOfAnotherNameIsPlayedAndKeepsItsFilesBesideIt) {
     // Without a level named: the working directory's, else (here) the one beside the program.
     EXPECT_EQ(ChooseLevel({}, Path("")).level, Path("level.ini"));
     EXPECT_EQ(ChooseLevel({}, Path("castle")).level, "");
+    fs::create_directories(Path("usr/bin"));
+    EXPECT_EQ(ChooseLevel({}, Path("castle"), Path("usr/bin")).level, Path("castle/level.ini")) << "installed";
     EXPECT_EQ(ChooseLevel({"castle"}, Path("")).level, Path("castle/level.ini")) << "a new level in the folder";
     SetLevelFile(ChooseLevel({"castle/keep.ini"}, Path("")).level);
     std::string title;

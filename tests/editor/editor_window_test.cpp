@@ -325,7 +325,10 @@ TEST_F(EditorWindowTest, TitleCtrlSAndEscapeKeepUnsavedChangesFromBeingLost) {
     EXPECT_EQ(Title(), "Zentrovel - level.ini");
     AddPath();
     EXPECT_TRUE(Within(5000, [&] { return Title() == "Zentrovel - level.ini *"; })) << Title();
-    // ---- Ctrl+Z goes here: the title loses " *" and Ctrl+Y brings the path back. ----
+    Shell("xdotool key --window " + window_ + " ctrl+z");
+    EXPECT_TRUE(Within(5000, [&] { return Title() == "Zentrovel - level.ini"; })) << "Ctrl+Z took the path back: " << Title();
+    Shell("xdotool key --window " + window_ + " ctrl+y");
+    EXPECT_TRUE(Within(5000, [&] { return Title() == "Zentrovel - level.ini *"; })) << "Ctrl+Y brought it again: " << Title();
     Shell("xdotool key --window " + window_ + " ctrl+s");
     EXPECT_TRUE(Within(5000, [&] { return BoxShown(); })) << "the save message; see " << Shot();
     Click("bt_yes", 100);

@@ -34,4 +34,21 @@ TEST(ButtonQueue, EveryChangeReachesAFrameOfItsOwnAtItsOwnPosition) {
     }
 }
 
+// Ctrl held over a poll and let go before the letter's press is read, as a quick chord
+// goes: the frame that sees the letter must still see Ctrl.
+TEST(KeyLatch, AModifierLetGoBetweenPollsStillCountsForTheFrame) {
+    KeyLatch keys;
+    keys.Press(kKeyLControl);
+    keys.FramePoll();
+    keys.Press(kKeyZ);
+    keys.FramePoll();
+    keys.Release(kKeyLControl);   // pumped while the frame reads its keys
+    EXPECT_TRUE(keys.IsDown(kKeyZ));
+    EXPECT_FALSE(keys.IsDown(kKeyLControl));
+    EXPECT_TRUE(keys.WasDownInFrame(kKeyLControl));
+    keys.FramePoll();
+    keys.FramePoll();
+    EXPECT_FALSE(keys.WasDownInFrame(kKeyLControl)) << "gone two polls later";
+}
+
 }  // namespace
