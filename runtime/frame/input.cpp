@@ -240,7 +240,7 @@ void WaitPasses(bool keepFrameKey) {
         if ((EscapeAllowed() && p.KeyDown(kKeyEscape)) || (p.KeyWasDown(kKeyLAlt) && p.KeyWasDown(kKeyF4))) {
             RequestQuit();
         }
-        if (QuitRequested()) return;
+        if (QuitRequested() || p.TakeResized()) return;
         TakeFullscreenKey();
         if (AnyKeyDown(p)) return;
         const MouseReading r = ReadMouse();

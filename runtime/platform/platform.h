@@ -149,6 +149,9 @@ public:
     virtual void PollInput() = 0;
     // Called once per frame after the frame's code has read its input (see ButtonQueue).
     virtual void EndInputFrame() {}
+    // True once after the window changed its size: a waiting program draws again, since
+    // only a picture drawn at the new size can be scaled to it.
+    virtual bool TakeResized() { return false; }
     virtual void SetWindowEventHandler(std::function<void(WindowEvent)> handler) = 0;
 
     // Keyboard: scan code 0..255 down (including taps since the last frame poll).

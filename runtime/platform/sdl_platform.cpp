@@ -476,6 +476,12 @@ public:
 
     void EndInputFrame() override { buttons_.EndFrame(); }
 
+    bool TakeResized() override {
+        const bool resized = resized_;
+        resized_ = false;
+        return resized;
+    }
+
     void SetWindowEventHandler(std::function<void(WindowEvent)> handler) override {
         handler_ = std::move(handler);
     }
@@ -629,6 +635,7 @@ private:
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE) Deliver(WindowEvent::kCloseRequested);
                 else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Deliver(WindowEvent::kFocusLost);
                 else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) Deliver(WindowEvent::kFocusGained);
+                resized_ = resized_ || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED;
                 showAgain_ = showAgain_ || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
                              e.window.event == SDL_WINDOWEVENT_EXPOSED;
                 break;
@@ -724,6 +731,7 @@ private:
     SDL_Cursor* arrow_ = nullptr;
     PictureScaler scaler_;
     bool showAgain_ = false;
+    bool resized_ = false;
     std::string title_;
     int width_ = 800, height_ = 600;
     std::function<void(WindowEvent)> handler_;

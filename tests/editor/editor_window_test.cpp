@@ -302,7 +302,7 @@ TEST_F(EditorWindowTest, TheViewTurnsAndPicksInAWindowOfTwiceTheSize) {
     EXPECT_GT(Alike(start, picture_, 1, 800, 600), 0.999) << "turned back round the same target; see " << Shot();
 
     const Picture small = picture_;
-    Shell("xdotool windowmove " + window_ + " 0 0 windowsize " + window_ + " 1600 1200");
+    Shell("xdotool windowmove " + window_ + " 0 0 windowsize " + window_ + " 1600 1200 mousemove --window " + window_ + " 1000 600");
     for (int i = 0; i < 50 && Alike(picture_, small, 2, 1024, 768) < 0.999; ++i) Shoot("root", Shot(), picture_);
     EXPECT_GT(Alike(picture_, small, 2, 1024, 768), 0.999) << "twice as large; see " << Shot();
 
