@@ -3,16 +3,16 @@
 // Dependencies: level/level, editor/view, gui, runtime/gfx3d, runtime/gfx2d, runtime/frame.
 #include "editor/viewinput.h"
 
-#include <algorithm>   // Required for: std::clamp, std::max
-#include <cmath>       // Required for: std::sqrt, std::pow, std::tan, std::trunc
+#include <algorithm>   // Required for: std::max
+#include <cmath>       // Required for: std::sqrt, std::pow, std::tan
 
 #include "editor/view.h"               // Required for: SetLevelViewCamera, kViewPerspective
-#include "gui/proptable.h"             // Required for: GetPropNum, SetPropNum
+#include "gui/proptable.h"             // Required for: SetPropNum
+#include "gui/widgets.h"               // Required for: ScrollToSelection
 #include "level/level.h"               // Required for: ViewTarget, ViewDistance, ObjPos, ObjProps
 #include "runtime/frame/frame.h"       // Required for: SetViewport, FlipCount
 #include "runtime/frame/input.h"       // Required for: MouseState, MouseAxis
 #include "runtime/frame/numbers.h"     // Required for: SinDeg, CosDeg
-#include "runtime/gfx2d/draw2d.h"      // Required for: GetFontSize
 #include "runtime/gfx3d/engine.h"      // Required for: ScreenToWorld, CollisionRay
 
 namespace {
@@ -71,13 +71,7 @@ Number PickObjectAt(Number x, Number y) {
 
 void SelectListedObject(Number o) {
     SetPropNum("ls_objSELECT", o);
-    Number fx = 0, fy = 0;
-    GetFontSize(fx, fy);
-    const Number shown = fy > 0 ? std::max<Number>(1, std::trunc(GetPropNum("ls_objHEIGHT") / fy)) : 1;
-    Number scroll = GetPropNum("ls_objSCROLL");
-    if (o < scroll) scroll = o;
-    if (o >= scroll + shown) scroll = o - shown + 1;
-    SetPropNum("ls_objSCROLL", std::clamp<Number>(scroll, 0, std::max<Number>(0, ObjectCount() - shown)));
+    ScrollToSelection("ls_obj");
 }
 
 void OrbitView(Number dx, Number dy) {
